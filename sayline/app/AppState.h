@@ -1,0 +1,147 @@
+#pragma once
+
+#include "OutputTarget.h"
+
+#include <QList>
+#include <QObject>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <QtQml/qqmlregistration.h>
+
+#include <qcoro/qcorotask.h>
+
+#include <voxcore/RecordingManager.h>
+#include <voxcore/SpeechRecognitionManager.h>
+
+#include <functional>
+#include <memory>
+
+class AlertPresenter;
+class KeyboardInjector;
+class Pasteboard;
+class QJSEngine;
+class QQmlEngine;
+class WindowManager;
+class Workspace;
+
+// What AppState is built from. standard() gives the real engines and platform
+// services; tests replace any of them with fakes.
+struct AppStateDependencies
+{
+    // Called in this order during construction.
+    std::function<std::unique_ptr<RecordingManager>()> makeRecordingManager;
+    std::function<std::unique_ptr<SpeechRecognitionManager>()> makeSpeechRecognitionManager;
+
+    std::unique_ptr<Pasteboard> pasteboard;
+    std::unique_ptr<KeyboardInjector> keyboard;
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<AlertPresenter> alertPresenter;
+    WindowManager *windowManager = nullptr; // not owned; WindowManager::shared() when null
+
+    static AppStateDependencies standard();
+};
+
+// The application's central object: owns the two Voxcore engines for the whole
+// run, holds the chosen output targets, delivers transcripts to them and runs
+// the dictation flow that the global shortcuts, the menu and the panel drive.
+//
+// Settings are read from UserDefaults::standard(): "outputTargets" once, during
+// construction. AppState never writes it; the settings page does.
+//
+// Main thread only.
+class AppState : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+    Q_PROPERTY(SpeechRecognitionManager *speechRecognitionManager READ speechRecognitionManagerPointer CONSTANT)
+    Q_PROPERTY(RecordingManager *recordingManager READ recordingManagerPointer CONSTANT)
+    // outputTargets as raw value strings, for QML.
+    Q_PROPERTY(QStringList outputTargetValues READ outputTargetValues WRITE setOutputTargetValues NOTIFY outputTargetsChanged)
+public:
+    // The settings link handed to the workspace from the accessibility alert.
+    static constexpr const char *accessibilitySettingsUrl =
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
+    // How long text delivery waits for held modifier keys to be released.
+    static constexpr int modifierReleaseTimeoutMs = 1000;
+    static constexpr int modifierPollIntervalMs = 20;
+
+    // The one instance of the process, built on first use and never released.
+    static AppState &shared();
+    // QML singleton factory: the shared instance, owned by C++.
+    static AppState *create(QQmlEngine *, QJSEngine *);
+
+    explicit AppState(AppStateDependencies dependencies, QObject *parent = nullptr);
+    ~AppState() override;
+
+    RecordingManager &recordingManager() { return *m_recordingManager; }
+    SpeechRecognitionManager &speechRecognitionManager() { return *m_speechRecognitionManager; }
+
+    QList<OutputTarget> outputTargets() const { return m_outputTargets; }
+    // Notifies only when the list differs element by element.
+    void setOutputTargets(QList<OutputTarget> targets);
+    QStringList outputTargetValues() const;
+    // Unknown raw values are ignored.
+    void setOutputTargetValues(const QStringList &values);
+
+    // Dictation flow.
+    // Shows the panel and (re)starts listening; completes when the start has.
+    QCoro::Task<> startDictation();
+    Q_INVOKABLE void handleToggleShortcut();
+    Q_INVOKABLE void handleCloseShortcut();
+    // The menu's "Start/Stop Recording": like the toggle shortcut, without the delay.
+    Q_INVOKABLE void toggleRecordingFromMenu();
+    // The panel's "Submit": deliver, stop, clear, hide.
+    Q_INVOKABLE void submitDictation();
+    // The panel's Escape: stop, clear, hide; nothing is delivered.
+    Q_INVOKABLE void cancelDictation();
+    // Runs startDictation() as a task, for callers that cannot await it.
+    Q_INVOKABLE void beginDictation();
+    // The panel's language menu: set the language, stop, then start again one
+    // event-loop turn later (whether or not it was listening).
+    Q_INVOKABLE void changeLanguage(const QString &code);
+
+    // Text delivery.
+    Q_INVOKABLE void deliverTranscription();
+    Q_INVOKABLE bool checkAccessibilityPermission();
+    Q_INVOKABLE void requestAccessibilityPermission();
+    Q_INVOKABLE void recheckAccessibilityPermission();
+    // Hands a settings link (accessibility or microphone page) to the workspace.
+    Q_INVOKABLE void openUrl(const QString &url);
+
+signals:
+    void outputTargetsChanged();
+
+private:
+    SpeechRecognitionManager *speechRecognitionManagerPointer() { return m_speechRecognitionManager.get(); }
+    RecordingManager *recordingManagerPointer() { return m_recordingManager.get(); }
+    WindowManager &windowManager() { return *m_windowManager; }
+
+    void registerShortcutHandlers();
+    void loadOutputTargets();
+    void scheduleAccessibilityCheck();
+    void showAccessibilityAlert();
+    void insertText(const QString &text);
+    QCoro::Task<> typePendingInsertions();
+    QCoro::Task<bool> waitUntilNoModifierHeld();
+
+    // Stop if listening, then start if not listening.
+    QCoro::Task<> restartListening();
+    QCoro::Task<> startDictationAfterShortcutDelay();
+    void deliverStopClearHide();
+    void stopClearHide();
+
+    std::unique_ptr<RecordingManager> m_recordingManager;
+    std::unique_ptr<SpeechRecognitionManager> m_speechRecognitionManager;
+    QList<OutputTarget> m_outputTargets;
+    std::unique_ptr<Pasteboard> m_pasteboard;
+    std::unique_ptr<KeyboardInjector> m_keyboard;
+    std::unique_ptr<Workspace> m_workspace;
+    std::unique_ptr<AlertPresenter> m_alertPresenter;
+    WindowManager *m_windowManager = nullptr;
+
+    // Texts waiting to be typed, oldest first, and whether a typing task runs.
+    QQueue<QString> m_pendingInsertions;
+    bool m_typing = false;
+};
