@@ -1,0 +1,7 @@
+#pragma once
+
+namespace KeyboardShortcuts {
+
+enum class EventType { keyDown, keyUp };
+
+} // namespace KeyboardShortcuts

@@ -1,0 +1,210 @@
+#include "X11HotKeys.h"
+
+#include "CarbonKeyPositions.h"
+#include "XcbHandles.h"
+#include "XcbXkb.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+
+namespace KeyboardShortcuts::X11 {
+
+std::unique_ptr<X11HotKeys> X11HotKeys::forApplication(AutoRepeat autoRepeat)
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection || xcb_connection_has_error(connection))
+        return nullptr;
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    return std::make_unique<X11HotKeys>(connection, screen->root, autoRepeat);
+}
+
+X11HotKeys::X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepeat autoRepeat)
+    : m_connection(connection), m_root(root), m_grabs(connection, root)
+{
+    m_autoRepeat = enableAutoRepeatMode(autoRepeat);
+    if (qApp)
+        qApp->installNativeEventFilter(this);
+}
+
+X11HotKeys::~X11HotKeys()
+{
+    if (qApp)
+        qApp->removeNativeEventFilter(this);
+    for (const auto &[id, registration] : m_registrations)
+        m_grabs.ungrab(registration.grab);
+    if (m_autoRepeat == AutoRepeat::detectable)
+        enableAutoRepeatMode(AutoRepeat::pairedEvents);
+}
+
+X11HotKeys::AutoRepeat X11HotKeys::enableAutoRepeatMode(AutoRepeat wanted)
+{
+    const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
+    XcbOwned<xcb_xkb_use_extension_reply_t> extension(xcb_xkb_use_extension_reply(
+        m_connection, xcb_xkb_use_extension(m_connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr));
+    if (!extension || !extension->supported)
+        return AutoRepeat::pairedEvents;
+    const std::uint32_t value = wanted == AutoRepeat::detectable ? flag : 0;
+    XcbOwned<xcb_xkb_per_client_flags_reply_t> flags(xcb_xkb_per_client_flags_reply(
+        m_connection, xcb_xkb_per_client_flags(m_connection, XCB_XKB_ID_USE_CORE_KBD, flag, value, 0, 0, 0),
+        nullptr));
+    const bool detectable = flags && (flags->supported & flag) && (flags->value & flag);
+    return detectable ? AutoRepeat::detectable : AutoRepeat::pairedEvents;
+}
+
+int X11HotKeys::registerHotKey(int carbonKeyCode, int carbonModifiers, int id)
+{
+    const auto keyCode = xKeyCodeForCarbonKeyCode(carbonKeyCode);
+    const auto modifiers = xModifierMaskForCarbonModifiers(carbonModifiers);
+    if (!keyCode || !modifiers || m_registrations.count(id))
+        return hotKeyInvalid;
+    const KeyCombination combination{*keyCode, *modifiers};
+    for (const auto &[otherId, registration] : m_registrations) {
+        // Grabbing again from the same client would silently share the grab.
+        if (registration.grab.combination == combination)
+            return hotKeyExists;
+    }
+    KeyGrab grab;
+    switch (m_grabs.grab(combination, grab)) {
+    case X11KeyGrabs::Result::grabbed:
+        m_registrations.emplace(id, Registration{grab});
+        return hotKeyRegistered;
+    case X11KeyGrabs::Result::heldElsewhere:
+        return hotKeyExists;
+    case X11KeyGrabs::Result::failed:
+        break;
+    }
+    return hotKeyInvalid;
+}
+
+void X11HotKeys::unregisterHotKey(int id)
+{
+    const auto found = m_registrations.find(id);
+    if (found == m_registrations.end())
+        return;
+    const std::uint8_t keyCode = found->second.grab.combination.keyCode;
+    m_grabs.ungrab(found->second.grab);
+    m_registrations.erase(found);
+    // A hot key removed while held sends no key-up.
+    if (auto pressed = m_pressed.find(keyCode); pressed != m_pressed.end() && pressed->second == id)
+        m_pressed.erase(pressed);
+    if (m_heldRelease && m_heldRelease->keyCode == keyCode && !m_pressed.count(keyCode))
+        m_heldRelease.reset();
+}
+
+std::vector<bool> X11HotKeys::heldElsewhere(const std::vector<std::pair<int, int>> &combinations)
+{
+    std::vector<KeyCombination> probes;
+    std::vector<std::size_t> probeIndex;
+    for (std::size_t i = 0; i < combinations.size(); ++i) {
+        const auto keyCode = xKeyCodeForCarbonKeyCode(combinations[i].first);
+        const auto modifiers = xModifierMaskForCarbonModifiers(combinations[i].second);
+        if (!keyCode || !modifiers)
+            continue;
+        const KeyCombination combination{*keyCode, *modifiers};
+        bool ours = false;
+        for (const auto &[id, registration] : m_registrations)
+            ours = ours || registration.grab.combination == combination;
+        // Probing our own grab would succeed and then release it.
+        if (ours)
+            continue;
+        probes.push_back(combination);
+        probeIndex.push_back(i);
+    }
+    const std::vector<bool> probed = m_grabs.heldElsewhere(probes);
+    std::vector<bool> held(combinations.size(), false);
+    for (std::size_t i = 0; i < probed.size(); ++i)
+        held[probeIndex[i]] = probed[i];
+    return held;
+}
+
+std::optional<int> X11HotKeys::registrationFor(std::uint8_t keyCode, std::uint16_t state) const
+{
+    for (const auto &[id, registration] : m_registrations) {
+        if (registration.grab.combination.keyCode == keyCode && registration.grab.matchesState(state))
+            return id;
+    }
+    return std::nullopt;
+}
+
+bool X11HotKeys::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "xcb_generic_event_t" || m_registrations.empty())
+        return false;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    const std::uint8_t type = event->response_type & 0x7f;
+    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
+        return false;
+    // Press and release events share one layout.
+    const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
+    if (key->event != m_root)
+        return false;
+    return type == XCB_KEY_PRESS ? handlePress(key->detail, key->state, key->time)
+                                 : handleRelease(key->detail, key->time);
+}
+
+bool X11HotKeys::handlePress(std::uint8_t keyCode, std::uint16_t state, xcb_timestamp_t time)
+{
+    if (m_heldRelease) {
+        // Classic auto-repeat: the release just before this press, with its time stamp, was no release.
+        if (m_heldRelease->keyCode == keyCode && m_heldRelease->time == time) {
+            m_heldRelease.reset();
+            return true;
+        }
+        deliverHeldRelease();
+    }
+    // Detectable auto-repeat: a press of a key still held down.
+    if (m_pressed.count(keyCode))
+        return true;
+    const auto id = registrationFor(keyCode, state);
+    if (!id)
+        return false;
+    m_pressed[keyCode] = *id;
+    deliver(*id, true);
+    return true;
+}
+
+bool X11HotKeys::handleRelease(std::uint8_t keyCode, xcb_timestamp_t time)
+{
+    // Matched by the key that went down, not by the modifiers, which may have been let go first.
+    if (!m_pressed.count(keyCode))
+        return false;
+    if (m_autoRepeat == AutoRepeat::detectable) {
+        release(keyCode);
+        return true;
+    }
+    if (m_heldRelease)
+        deliverHeldRelease();
+    const std::uint64_t serial = ++m_releaseSerial;
+    m_heldRelease = HeldRelease{keyCode, time, serial};
+    QTimer::singleShot(0, this, [this, serial] {
+        if (m_heldRelease && m_heldRelease->serial == serial)
+            deliverHeldRelease();
+    });
+    return true;
+}
+
+void X11HotKeys::deliverHeldRelease()
+{
+    const std::uint8_t keyCode = m_heldRelease->keyCode;
+    m_heldRelease.reset();
+    release(keyCode);
+}
+
+void X11HotKeys::release(std::uint8_t keyCode)
+{
+    const auto pressed = m_pressed.find(keyCode);
+    if (pressed == m_pressed.end())
+        return;
+    const int id = pressed->second;
+    m_pressed.erase(pressed);
+    deliver(id, false);
+}
+
+void X11HotKeys::deliver(int id, bool pressed)
+{
+    if (m_delivery)
+        m_delivery(id, pressed);
+}
+
+} // namespace KeyboardShortcuts::X11

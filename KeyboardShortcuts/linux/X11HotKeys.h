@@ -1,0 +1,88 @@
+#pragma once
+// System-wide hot keys on X11: passive key grabs on the root window, made through
+// Qt's own xcb connection, and a native event filter that turns the grabbed key
+// presses and releases into (id, pressed) deliveries on the main thread.
+
+#include "X11KeyGrabs.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QObject>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace KeyboardShortcuts::X11 {
+
+// Statuses of a registration, numbered as the Carbon Event Manager numbers them.
+enum HotKeyStatus : int {
+    hotKeyRegistered = 0,
+    hotKeyExists = -9878,  // another client, or this process under another id, holds the combination
+    hotKeyInvalid = -9879, // no X key position, the function modifier, or no usable X display
+};
+
+class X11HotKeys : public QObject, public QAbstractNativeEventFilter
+{
+    Q_OBJECT
+public:
+    // How X auto-repeat is told apart from real key releases.
+    enum class AutoRepeat {
+        // XKB detectable auto-repeat: a held key sends press, press, ..., release.
+        // Falls back to pairedEvents when the server refuses it.
+        detectable,
+        // Classic auto-repeat: release and press pairs with one time stamp. A release
+        // is held back for one event-loop turn to see whether its press follows.
+        pairedEvents,
+    };
+    using Delivery = std::function<void(int id, bool pressed)>;
+
+    // Uses the connection of the running QGuiApplication; none unless it runs on xcb.
+    static std::unique_ptr<X11HotKeys> forApplication(AutoRepeat autoRepeat = AutoRepeat::detectable);
+
+    X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepeat autoRepeat);
+    ~X11HotKeys() override;
+
+    int registerHotKey(int carbonKeyCode, int carbonModifiers, int id);
+    void unregisterHotKey(int id);
+    void setDelivery(Delivery delivery) { m_delivery = std::move(delivery); }
+
+    // Which of the (carbonKeyCode, carbonModifiers) combinations another X client holds.
+    // Combinations this object holds, or that cannot be grabbed at all, count as not held.
+    std::vector<bool> heldElsewhere(const std::vector<std::pair<int, int>> &combinations);
+
+    AutoRepeat autoRepeat() const { return m_autoRepeat; }
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+private:
+    struct Registration {
+        KeyGrab grab;
+    };
+    struct HeldRelease {
+        std::uint8_t keyCode;
+        xcb_timestamp_t time;
+        std::uint64_t serial;
+    };
+
+    AutoRepeat enableAutoRepeatMode(AutoRepeat wanted);
+    std::optional<int> registrationFor(std::uint8_t keyCode, std::uint16_t state) const;
+    bool handlePress(std::uint8_t keyCode, std::uint16_t state, xcb_timestamp_t time);
+    bool handleRelease(std::uint8_t keyCode, xcb_timestamp_t time);
+    void deliverHeldRelease();
+    void release(std::uint8_t keyCode);
+    void deliver(int id, bool pressed);
+
+    xcb_connection_t *m_connection;
+    xcb_window_t m_root;
+    X11KeyGrabs m_grabs;
+    AutoRepeat m_autoRepeat;
+    Delivery m_delivery;
+    std::map<int, Registration> m_registrations;
+    std::map<std::uint8_t, int> m_pressed; // key code held down -> registration id
+    std::optional<HeldRelease> m_heldRelease;
+    std::uint64_t m_releaseSerial = 0;
+};
+
+} // namespace KeyboardShortcuts::X11

@@ -1,0 +1,90 @@
+#include "MenuKeyEquivalent.h"
+
+#include "../Shortcut.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeySequence>
+#include <QMenu>
+
+namespace KeyboardShortcuts {
+namespace {
+
+const char *const textProperty = "keyEquivalent";
+const char *const maskProperty = "keyEquivalentModifierMask";
+
+QString displayedSequence(const QString &text, ModifierFlags mask)
+{
+    QString sequence;
+    if (mask & ModifierFlag::control)
+        sequence += QStringLiteral("Ctrl+");
+    if (mask & ModifierFlag::option)
+        sequence += QStringLiteral("Alt+");
+    if ((mask & ModifierFlag::shift) || text != text.toLower())
+        sequence += QStringLiteral("Shift+");
+    if (mask & ModifierFlag::command)
+        sequence += QStringLiteral("Meta+");
+    return sequence + text.toUpper();
+}
+
+bool itemUses(const QAction &item, const Shortcut &shortcut)
+{
+    const auto equivalent = menuKeyEquivalent(item);
+    if (!equivalent || equivalent->text.isEmpty())
+        return false;
+    QString text = equivalent->text;
+    ModifierFlags mask = equivalent->modifierMask;
+    if (shortcut.modifiers().testFlag(ModifierFlag::shift) && text.toLower() != text) {
+        text = text.toLower();
+        mask |= ModifierFlag::shift;
+    }
+    const auto keyText = shortcut.nsMenuItemKeyEquivalent();
+    return keyText && text == *keyText && mask == shortcut.modifiers();
+}
+
+} // namespace
+
+void setMenuKeyEquivalent(QAction &item, const QString &text, ModifierFlags modifierMask)
+{
+    item.setProperty(textProperty, text);
+    item.setProperty(maskProperty, static_cast<unsigned>(modifierMask.toInt()));
+    // A menu's window shortcuts act only while that menu is open.
+    item.setShortcut(QKeySequence(displayedSequence(text, modifierMask)));
+}
+
+std::optional<MenuKeyEquivalent> menuKeyEquivalent(const QAction &item)
+{
+    const QVariant text = item.property(textProperty);
+    if (!text.isValid())
+        return std::nullopt;
+    return MenuKeyEquivalent{text.toString(),
+                             ModifierFlags::fromInt(static_cast<int>(item.property(maskProperty).toUInt()))};
+}
+
+QAction *menuItemUsing(const QMenu &menu, const Shortcut &shortcut)
+{
+    for (QAction *item : menu.actions()) {
+        if (itemUses(*item, shortcut))
+            return item;
+        if (const QMenu *submenu = item->menu()) {
+            if (QAction *found = menuItemUsing(*submenu, shortcut))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+QAction *applicationMenuItemUsing(const Shortcut &shortcut)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (const auto *menu = qobject_cast<const QMenu *>(widget)) {
+            if (QAction *found = menuItemUsing(*menu, shortcut))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace KeyboardShortcuts

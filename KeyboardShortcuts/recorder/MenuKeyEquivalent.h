@@ -1,0 +1,36 @@
+#pragma once
+
+#include "../ModifierFlags.h"
+
+#include <QString>
+
+#include <optional>
+
+class QAction;
+class QMenu;
+
+namespace KeyboardShortcuts {
+
+struct Shortcut;
+
+// A menu item's key equivalent: the key's text (an upper-case letter means
+// Shift) and the modifier flags that go with it.
+struct MenuKeyEquivalent
+{
+    QString text;
+    ModifierFlags modifierMask;
+};
+
+// Gives the item its key equivalent (as the dynamic properties
+// "keyEquivalent" and "keyEquivalentModifierMask") and shows it as the
+// item's QKeySequence: control Ctrl, option Alt, shift Shift, command Meta.
+void setMenuKeyEquivalent(QAction &item, const QString &text, ModifierFlags modifierMask);
+std::optional<MenuKeyEquivalent> menuKeyEquivalent(const QAction &item);
+
+// The first item of `menu`, depth first in item order, whose key equivalent
+// is `shortcut`; null when none is.
+QAction *menuItemUsing(const QMenu &menu, const Shortcut &shortcut);
+// The same over the application's own menus (its top-level QMenus).
+QAction *applicationMenuItemUsing(const Shortcut &shortcut);
+
+} // namespace KeyboardShortcuts
