@@ -1,0 +1,54 @@
+#pragma once
+
+#include <voxcore/SpeechRecognitionProvider.h>
+
+#include <functional>
+#include <memory>
+
+class AudioBufferRecognitionTask;
+class AudioEngine;
+class RecognitionTask;
+class SpeechRecognition;
+class SpeechRecognizer;
+struct PcmBuffer;
+
+// The system's speech recognition provider: the platform recognizer, fed live from the
+// default microphone through the audio engine, or with a whole audio file.
+class AppleSpeechProvider : public SpeechRecognitionProvider
+{
+public:
+    using AudioEngineFactory = std::function<std::shared_ptr<AudioEngine>()>;
+
+    // On the system's recognizer and audio engine.
+    AppleSpeechProvider();
+    // On the given services (tests).
+    AppleSpeechProvider(std::shared_ptr<SpeechRecognition> speechRecognition, AudioEngineFactory makeAudioEngine);
+    ~AppleSpeechProvider() override;
+
+    bool isAvailable() const override;
+    QList<Locale> supportedLocales() const override;
+    bool hasPermission() const override;
+    QCoro::Task<bool> requestAuthorization() override;
+    QCoro::Task<QString> transcribeAudioFile(QUrl url, Locale locale) override;
+    QCoro::Task<TranscriptStream> transcribeMicrophone(Locale locale,
+                                                       std::function<void(float)> onAmplitudeUpdate) override;
+
+    // Ends the audio, cancels recognition and stops the audio engine of the running
+    // microphone transcription. Main thread.
+    void stopMicrophoneTranscription();
+
+    // Input level of a buffer: root mean square of the first channel's samples times 10,
+    // capped at 1; nothing for a buffer without float data or without frames.
+    static std::optional<float> inputLevel(const PcmBuffer &buffer);
+
+private:
+    void makeRecognizer(const Locale &locale);
+
+    std::shared_ptr<SpeechRecognition> m_speechRecognition;
+    AudioEngineFactory m_makeAudioEngine;
+
+    std::shared_ptr<SpeechRecognizer> speechRecognizer;
+    std::shared_ptr<RecognitionTask> recognitionTask;
+    std::shared_ptr<AudioBufferRecognitionTask> recognitionRequest;
+    std::shared_ptr<AudioEngine> audioEngine;
+};

@@ -1,0 +1,232 @@
+#pragma once
+
+// moc cannot parse the standard concept headers; it needs nothing from here.
+#ifndef Q_MOC_RUN
+
+#include <coroutine>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class QThread;
+
+namespace voxcore::detail {
+// Resumes a suspended coroutine later, on the event loop of the thread that suspended it.
+void resumeOnThread(QThread *thread, std::coroutine_handle<> coroutine);
+QThread *currentThread();
+} // namespace voxcore::detail
+
+// An asynchronous, single-consumer sequence of elements that ends either normally or
+// with one error.
+//
+// The producer side (Continuation) may be used from any thread; it buffers without limit,
+// so a producer never waits for the consumer. The consumer awaits next() inside a
+// coroutine and is always resumed on its own thread's event loop:
+//
+//     while (auto element = co_await stream.next()) use(*element);   // throws the end error
+//
+// The termination handler runs exactly once: when the producer finishes (normally or with
+// an error), or when the consumer stops - by cancel() or by dropping the last copy of the
+// stream. A cancelled consumer sees a normal end and no more elements. A handler installed
+// after the end runs at once.
+template<typename Element>
+class AsyncStream
+{
+    struct State
+    {
+        std::mutex lock;
+        std::deque<Element> buffer;
+        bool finished = false;
+        bool cancelled = false;
+        bool terminated = false;
+        std::exception_ptr error;
+        std::function<void()> onTermination;
+        std::coroutine_handle<> waiting;
+        QThread *waitingThread = nullptr;
+
+        bool hasSomethingToDeliver() const { return cancelled || finished || !buffer.empty(); }
+
+        // Takes the suspended consumer, if any; call with the lock held.
+        std::pair<std::coroutine_handle<>, QThread *> takeWaiting()
+        {
+            auto taken = std::pair{waiting, waitingThread};
+            waiting = nullptr;
+            waitingThread = nullptr;
+            return taken;
+        }
+
+        static void wake(std::pair<std::coroutine_handle<>, QThread *> consumer)
+        {
+            if (consumer.first)
+                voxcore::detail::resumeOnThread(consumer.second, consumer.first);
+        }
+
+        void terminate()
+        {
+            std::function<void()> handler;
+            {
+                std::lock_guard guard(lock);
+                if (terminated)
+                    return;
+                terminated = true;
+                handler = std::move(onTermination);
+                onTermination = nullptr;
+            }
+            if (handler)
+                handler();
+        }
+
+        void end(std::exception_ptr endError)
+        {
+            std::pair<std::coroutine_handle<>, QThread *> consumer;
+            {
+                std::lock_guard guard(lock);
+                if (finished || cancelled)
+                    return;
+                finished = true;
+                error = endError;
+                consumer = takeWaiting();
+            }
+            wake(consumer);
+            terminate();
+        }
+
+        void cancel()
+        {
+            std::pair<std::coroutine_handle<>, QThread *> consumer;
+            {
+                std::lock_guard guard(lock);
+                if (cancelled)
+                    return;
+                cancelled = true;
+                buffer.clear();
+                consumer = takeWaiting();
+            }
+            wake(consumer);
+            terminate();
+        }
+    };
+
+    // Shared by the copies of one stream; the consumer has gone when the last copy goes.
+    struct ConsumerAnchor
+    {
+        std::shared_ptr<State> state;
+        ~ConsumerAnchor() { state->cancel(); }
+    };
+
+public:
+    // Producer side of the stream. Copyable; every copy feeds the same stream.
+    class Continuation
+    {
+    public:
+        // Appends an element; ignored once the stream has ended.
+        void yield(Element element) const
+        {
+            std::pair<std::coroutine_handle<>, QThread *> consumer;
+            {
+                std::lock_guard guard(m_state->lock);
+                if (m_state->finished || m_state->cancelled)
+                    return;
+                m_state->buffer.push_back(std::move(element));
+                consumer = m_state->takeWaiting();
+            }
+            State::wake(consumer);
+        }
+
+        // Ends the stream normally; the consumer still receives the buffered elements.
+        void finish() const { m_state->end(nullptr); }
+        // Ends the stream with an error, thrown to the consumer after the buffered elements.
+        void finish(std::exception_ptr error) const { m_state->end(error); }
+        template<typename Error>
+        void finish(const Error &error) const { m_state->end(std::make_exception_ptr(error)); }
+
+        void setOnTermination(std::function<void()> handler) const
+        {
+            {
+                std::lock_guard guard(m_state->lock);
+                if (!m_state->terminated) {
+                    m_state->onTermination = std::move(handler);
+                    return;
+                }
+            }
+            if (handler)
+                handler();
+        }
+
+    private:
+        friend class AsyncStream;
+        explicit Continuation(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+        std::shared_ptr<State> m_state;
+    };
+
+    // Awaiter of the next element: std::nullopt at the end.
+    class NextElement
+    {
+    public:
+        bool await_ready() const
+        {
+            std::lock_guard guard(m_state->lock);
+            return m_state->hasSomethingToDeliver();
+        }
+        bool await_suspend(std::coroutine_handle<> consumer)
+        {
+            std::lock_guard guard(m_state->lock);
+            if (m_state->hasSomethingToDeliver())
+                return false;
+            m_state->waiting = consumer;
+            m_state->waitingThread = voxcore::detail::currentThread();
+            return true;
+        }
+        std::optional<Element> await_resume()
+        {
+            std::exception_ptr error;
+            {
+                std::lock_guard guard(m_state->lock);
+                if (m_state->cancelled)
+                    return std::nullopt;
+                if (!m_state->buffer.empty()) {
+                    Element element = std::move(m_state->buffer.front());
+                    m_state->buffer.pop_front();
+                    return element;
+                }
+                std::swap(error, m_state->error);
+            }
+            if (error)
+                std::rethrow_exception(error);
+            return std::nullopt;
+        }
+
+    private:
+        friend class AsyncStream;
+        explicit NextElement(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+        std::shared_ptr<State> m_state;
+    };
+
+    // Creates the stream and runs its set-up at once with the producer side.
+    explicit AsyncStream(const std::function<void(Continuation)> &build)
+        : m_consumer(std::make_shared<ConsumerAnchor>(ConsumerAnchor{std::make_shared<State>()}))
+    {
+        build(Continuation(m_consumer->state));
+    }
+
+    // Creates a stream and hands its producer side to the caller.
+    static std::pair<AsyncStream, Continuation> makeStream()
+    {
+        std::optional<Continuation> continuation;
+        AsyncStream stream([&](Continuation c) { continuation = c; });
+        return {std::move(stream), *continuation};
+    }
+
+    NextElement next() const { return NextElement(m_consumer->state); }
+
+    // The consumer stops iterating: the stream ends and runs its termination handler.
+    void cancel() const { m_consumer->state->cancel(); }
+
+private:
+    std::shared_ptr<ConsumerAnchor> m_consumer;
+};
+
+#endif // Q_MOC_RUN

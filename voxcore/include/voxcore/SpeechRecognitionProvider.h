@@ -1,0 +1,42 @@
+#pragma once
+
+#include <voxcore/AsyncStream.h>
+#include <voxcore/Locale.h>
+
+#include <QCoro/QCoroTask>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+// The transcript of a microphone transcription: each element is the whole text recognised
+// so far (replace, do not append). It ends normally after the final result, or with one
+// SpeechRecognitionError.
+using TranscriptStream = AsyncStream<QString>;
+
+// A speech recognition back end, as the manager drives it. Failing operations throw
+// SpeechRecognitionError.
+class SpeechRecognitionProvider
+{
+public:
+    virtual ~SpeechRecognitionProvider() = default;
+
+    // Whether recognition can be used now.
+    virtual bool isAvailable() const = 0;
+    // The locales the provider can recognise, in the provider's order.
+    virtual QList<Locale> supportedLocales() const = 0;
+    // Whether speech recognition is already authorized, without asking anyone.
+    virtual bool hasPermission() const = 0;
+    // Asks the user only while no decision has been made; true when authorized afterwards.
+    virtual QCoro::Task<bool> requestAuthorization() = 0;
+    // The final transcript of the whole file. Throws unavailable when the language has no
+    // usable recognizer, recognitionFailed when recognition reports an error.
+    virtual QCoro::Task<QString> transcribeAudioFile(QUrl url, Locale locale) = 0;
+    // Starts capturing from the default input and returns the transcript stream at once.
+    // Throws unavailable, before any capture starts, when the language has no usable
+    // recognizer. onAmplitudeUpdate is kept beyond the call and gets the input level (0 to
+    // 1) of every captured buffer, on the main thread.
+    virtual QCoro::Task<TranscriptStream> transcribeMicrophone(Locale locale,
+                                                               std::function<void(float)> onAmplitudeUpdate) = 0;
+};
