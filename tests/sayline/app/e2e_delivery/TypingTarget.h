@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+// The recording window of typing_target, started for one test: it holds the
+// keyboard focus once started() returns true.
+class TypingTarget
+{
+public:
+    TypingTarget();
+    ~TypingTarget();
+
+    // Starts the window and waits until it has the keyboard focus.
+    bool start();
+    // Waits until the window holds `expected` (then a little longer, so that
+    // stray extra characters show up too) or gives up; returns what it holds.
+    QString waitForText(const QString &expected);
+
+private:
+    QString readText() const;
+
+    QTemporaryDir m_dir;
+    QString m_output;
+    QProcess m_process;
+};
