@@ -33,12 +33,16 @@ public:
     {
     public:
         explicit NextAwaiter(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+        NextAwaiter(const NextAwaiter &) = delete;
+        NextAwaiter &operator=(const NextAwaiter &) = delete;
+        ~NextAwaiter();
         bool await_ready() const noexcept;
         void await_suspend(std::coroutine_handle<> handle);
         std::optional<EventType> await_resume();
 
     private:
         std::shared_ptr<State> m_state;
+        std::coroutine_handle<> m_handle;
     };
 
     explicit EventStream(std::shared_ptr<State> state) : m_state(std::move(state)) {}
@@ -50,6 +54,12 @@ public:
 
     // The next event, or none once the stream has ended.
     NextAwaiter next() { return NextAwaiter(m_state); }
+    // Only events of this type are kept from now on.
+    void setFilter(EventType type)
+    {
+        if (m_state)
+            m_state->filter = type;
+    }
     // Events buffered but not read yet.
     size_t pendingCount() const { return m_state ? m_state->buffer.size() : 0; }
 

@@ -6,44 +6,42 @@
 namespace KeyboardShortcuts {
 namespace {
 
-std::unique_ptr<HotKeySystem> &hotKeySystemInstance()
+template<typename Service>
+std::unique_ptr<Service> &instance()
 {
-    static std::unique_ptr<HotKeySystem> instance;
-    return instance;
+    static std::unique_ptr<Service> service;
+    return service;
 }
 
-std::unique_ptr<KeyboardLayout> &keyboardLayoutInstance()
+template<typename Service>
+Service &sharedInstance(std::unique_ptr<Service> (*makeDefault)())
 {
-    static std::unique_ptr<KeyboardLayout> instance;
-    return instance;
+    auto &service = instance<Service>();
+    if (!service)
+        service = makeDefault();
+    return *service;
 }
 
 } // namespace
 
 HotKeySystem &HotKeySystem::shared()
 {
-    auto &instance = hotKeySystemInstance();
-    if (!instance)
-        instance = makeDefaultHotKeySystem();
-    return *instance;
+    return sharedInstance<HotKeySystem>(&makeDefaultHotKeySystem);
 }
 
 void HotKeySystem::setShared(std::unique_ptr<HotKeySystem> system)
 {
-    hotKeySystemInstance() = std::move(system);
+    instance<HotKeySystem>() = std::move(system);
 }
 
 KeyboardLayout &KeyboardLayout::shared()
 {
-    auto &instance = keyboardLayoutInstance();
-    if (!instance)
-        instance = makeDefaultKeyboardLayout();
-    return *instance;
+    return sharedInstance<KeyboardLayout>(&makeDefaultKeyboardLayout);
 }
 
 void KeyboardLayout::setShared(std::unique_ptr<KeyboardLayout> layout)
 {
-    keyboardLayoutInstance() = std::move(layout);
+    instance<KeyboardLayout>() = std::move(layout);
 }
 
 } // namespace KeyboardShortcuts

@@ -52,32 +52,27 @@ X11HotKeys::AutoRepeat X11HotKeys::enableAutoRepeatMode(AutoRepeat wanted)
     return detectable ? AutoRepeat::detectable : AutoRepeat::pairedEvents;
 }
 
-int X11HotKeys::registerHotKey(int carbonKeyCode, int carbonModifiers, int id)
+int X11HotKeys::registerHotKey(int carbonKeyCode, int carbonModifiers, quint32 id)
 {
     const auto keyCode = xKeyCodeForCarbonKeyCode(carbonKeyCode);
     const auto modifiers = xModifierMaskForCarbonModifiers(carbonModifiers);
-    if (!keyCode || !modifiers || m_registrations.count(id))
-        return hotKeyInvalid;
+    if (!keyCode || !modifiers)
+        return hotKeyUnmappable;
     const KeyCombination combination{*keyCode, *modifiers};
     for (const auto &[otherId, registration] : m_registrations) {
         // Grabbing again from the same client would silently share the grab.
         if (registration.grab.combination == combination)
-            return hotKeyExists;
+            return hotKeyTaken;
     }
+    unregisterHotKey(id);
     KeyGrab grab;
-    switch (m_grabs.grab(combination, grab)) {
-    case X11KeyGrabs::Result::grabbed:
+    const std::uint8_t error = m_grabs.grab(combination, grab);
+    if (error == 0)
         m_registrations.emplace(id, Registration{grab});
-        return hotKeyRegistered;
-    case X11KeyGrabs::Result::heldElsewhere:
-        return hotKeyExists;
-    case X11KeyGrabs::Result::failed:
-        break;
-    }
-    return hotKeyInvalid;
+    return error;
 }
 
-void X11HotKeys::unregisterHotKey(int id)
+void X11HotKeys::unregisterHotKey(quint32 id)
 {
     const auto found = m_registrations.find(id);
     if (found == m_registrations.end())
@@ -118,7 +113,7 @@ std::vector<bool> X11HotKeys::heldElsewhere(const std::vector<std::pair<int, int
     return held;
 }
 
-std::optional<int> X11HotKeys::registrationFor(std::uint8_t keyCode, std::uint16_t state) const
+std::optional<quint32> X11HotKeys::registrationFor(std::uint8_t keyCode, std::uint16_t state) const
 {
     for (const auto &[id, registration] : m_registrations) {
         if (registration.grab.combination.keyCode == keyCode && registration.grab.matchesState(state))
@@ -196,12 +191,12 @@ void X11HotKeys::release(std::uint8_t keyCode)
     const auto pressed = m_pressed.find(keyCode);
     if (pressed == m_pressed.end())
         return;
-    const int id = pressed->second;
+    const quint32 id = pressed->second;
     m_pressed.erase(pressed);
     deliver(id, false);
 }
 
-void X11HotKeys::deliver(int id, bool pressed)
+void X11HotKeys::deliver(quint32 id, bool pressed)
 {
     if (m_delivery)
         m_delivery(id, pressed);

@@ -16,11 +16,12 @@
 
 namespace KeyboardShortcuts::X11 {
 
-// Statuses of a registration, numbered as the Carbon Event Manager numbers them.
+// Statuses of a registration: 0 or an X error code.
 enum HotKeyStatus : int {
     hotKeyRegistered = 0,
-    hotKeyExists = -9878,  // another client, or this process under another id, holds the combination
-    hotKeyInvalid = -9879, // no X key position, the function modifier, or no usable X display
+    hotKeyUnmappable = X11KeyGrabs::badValue, // no X key position, or the function modifier
+    hotKeyTaken = X11KeyGrabs::badAccess,     // another client, or this process under another id, holds it
+    hotKeyNoDisplay = 17,                     // BadImplementation: no X11 connection to grab on
 };
 
 class X11HotKeys : public QObject, public QAbstractNativeEventFilter
@@ -36,7 +37,7 @@ public:
         // is held back for one event-loop turn to see whether its press follows.
         pairedEvents,
     };
-    using Delivery = std::function<void(int id, bool pressed)>;
+    using Delivery = std::function<void(quint32 id, bool pressed)>;
 
     // Uses the connection of the running QGuiApplication; none unless it runs on xcb.
     static std::unique_ptr<X11HotKeys> forApplication(AutoRepeat autoRepeat = AutoRepeat::detectable);
@@ -44,8 +45,8 @@ public:
     X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepeat autoRepeat);
     ~X11HotKeys() override;
 
-    int registerHotKey(int carbonKeyCode, int carbonModifiers, int id);
-    void unregisterHotKey(int id);
+    int registerHotKey(int carbonKeyCode, int carbonModifiers, quint32 id);
+    void unregisterHotKey(quint32 id);
     void setDelivery(Delivery delivery) { m_delivery = std::move(delivery); }
 
     // Which of the (carbonKeyCode, carbonModifiers) combinations another X client holds.
@@ -67,20 +68,20 @@ private:
     };
 
     AutoRepeat enableAutoRepeatMode(AutoRepeat wanted);
-    std::optional<int> registrationFor(std::uint8_t keyCode, std::uint16_t state) const;
+    std::optional<quint32> registrationFor(std::uint8_t keyCode, std::uint16_t state) const;
     bool handlePress(std::uint8_t keyCode, std::uint16_t state, xcb_timestamp_t time);
     bool handleRelease(std::uint8_t keyCode, xcb_timestamp_t time);
     void deliverHeldRelease();
     void release(std::uint8_t keyCode);
-    void deliver(int id, bool pressed);
+    void deliver(quint32 id, bool pressed);
 
     xcb_connection_t *m_connection;
     xcb_window_t m_root;
     X11KeyGrabs m_grabs;
     AutoRepeat m_autoRepeat;
     Delivery m_delivery;
-    std::map<int, Registration> m_registrations;
-    std::map<std::uint8_t, int> m_pressed; // key code held down -> registration id
+    std::map<quint32, Registration> m_registrations;
+    std::map<std::uint8_t, quint32> m_pressed; // key code held down -> registration id
     std::optional<HeldRelease> m_heldRelease;
     std::uint64_t m_releaseSerial = 0;
 };

@@ -8,7 +8,6 @@ namespace KeyboardShortcuts::X11 {
 namespace {
 
 constexpr xcb_keysym_t numLockKeySym = 0xff7f;
-constexpr std::uint8_t badAccess = 10;
 constexpr std::uint16_t keyModifierBits = 0xff;
 
 std::vector<std::uint16_t> lockStates(std::uint16_t modifiers, std::uint16_t numLockMask)
@@ -41,7 +40,7 @@ X11KeyGrabs::X11KeyGrabs(xcb_connection_t *connection, xcb_window_t root)
 {
 }
 
-X11KeyGrabs::Result X11KeyGrabs::grab(KeyCombination combination, KeyGrab &grab)
+std::uint8_t X11KeyGrabs::grab(KeyCombination combination, KeyGrab &grab)
 {
     grab = KeyGrab{combination, numLockMask()};
     std::vector<xcb_void_cookie_t> cookies;
@@ -50,17 +49,16 @@ X11KeyGrabs::Result X11KeyGrabs::grab(KeyCombination combination, KeyGrab &grab)
         cookies.push_back(xcb_grab_key_checked(m_connection, false, m_root, state, combination.keyCode,
                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
-    Result result = Result::grabbed;
+    std::uint8_t result = 0;
     std::vector<std::uint16_t> grabbed;
     for (std::size_t i = 0; i < cookies.size(); ++i) {
         XcbOwned<xcb_generic_error_t> error(xcb_request_check(m_connection, cookies[i]));
-        if (!error) {
+        if (!error)
             grabbed.push_back(states[i]);
-        } else if (result == Result::grabbed) {
-            result = error->error_code == badAccess ? Result::heldElsewhere : Result::failed;
-        }
+        else if (result == 0)
+            result = error->error_code;
     }
-    if (result != Result::grabbed) {
+    if (result != 0) {
         for (std::uint16_t state : grabbed)
             xcb_ungrab_key(m_connection, combination.keyCode, m_root, state);
         xcb_flush(m_connection);

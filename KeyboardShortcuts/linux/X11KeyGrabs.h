@@ -32,10 +32,13 @@ class X11KeyGrabs
 public:
     X11KeyGrabs(xcb_connection_t *connection, xcb_window_t root);
 
-    enum class Result { grabbed, heldElsewhere, failed };
+    // X error codes of a refused grab.
+    static constexpr std::uint8_t badValue = 2;
+    static constexpr std::uint8_t badAccess = 10; // another client holds the combination
 
-    // Grabs every lock state of the combination; on failure none of them stays grabbed.
-    Result grab(KeyCombination combination, KeyGrab &grab);
+    // Grabs every lock state of the combination: 0, or the X error code of the first
+    // refused grab, in which case none of them stays grabbed.
+    std::uint8_t grab(KeyCombination combination, KeyGrab &grab);
     void ungrab(const KeyGrab &grab);
 
     // For each combination, whether another client holds any of its lock states.

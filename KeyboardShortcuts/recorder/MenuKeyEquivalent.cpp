@@ -1,5 +1,7 @@
 #include "MenuKeyEquivalent.h"
 
+#include "QtKeys.h"
+
 #include "../Shortcut.h"
 
 #include <QAction>
@@ -12,20 +14,6 @@ namespace {
 
 const char *const textProperty = "keyEquivalent";
 const char *const maskProperty = "keyEquivalentModifierMask";
-
-QString displayedSequence(const QString &text, ModifierFlags mask)
-{
-    QString sequence;
-    if (mask & ModifierFlag::control)
-        sequence += QStringLiteral("Ctrl+");
-    if (mask & ModifierFlag::option)
-        sequence += QStringLiteral("Alt+");
-    if ((mask & ModifierFlag::shift) || text != text.toLower())
-        sequence += QStringLiteral("Shift+");
-    if (mask & ModifierFlag::command)
-        sequence += QStringLiteral("Meta+");
-    return sequence + text.toUpper();
-}
 
 bool itemUses(const QAction &item, const Shortcut &shortcut)
 {
@@ -49,7 +37,8 @@ void setMenuKeyEquivalent(QAction &item, const QString &text, ModifierFlags modi
     item.setProperty(textProperty, text);
     item.setProperty(maskProperty, static_cast<unsigned>(modifierMask.toInt()));
     // A menu's window shortcuts act only while that menu is open.
-    item.setShortcut(QKeySequence(displayedSequence(text, modifierMask)));
+    const ModifierFlags shown = text != text.toLower() ? modifierMask | ModifierFlag::shift : modifierMask;
+    item.setShortcut(keySequenceForCharacter(text, qtModifiers(shown)));
 }
 
 std::optional<MenuKeyEquivalent> menuKeyEquivalent(const QAction &item)

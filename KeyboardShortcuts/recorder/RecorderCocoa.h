@@ -106,6 +106,8 @@ private:
     QString m_placeholderText;
     bool m_cancelButtonVisible = false;
     bool m_canBecomeKey = false;
+    // Set by becomeFirstResponder() until the focus arrives.
+    bool m_focusRequested = false;
     QRectF m_cancelButtonRect;
     std::unique_ptr<LocalEventMonitor> m_eventMonitor;
     quint64 m_shortcutsNameChangeObserver = 0;

@@ -1,0 +1,265 @@
+#include "CarbonKeyboardShortcuts.h"
+
+#include "CarbonKeyCodes.h"
+#include "HotKeySystem.h"
+#include "MenuKeyEventFilter.h"
+#include "MenuTracking.h"
+
+#include <NotificationCenter.h>
+
+#include <cstdio>
+
+namespace KeyboardShortcuts {
+namespace {
+
+using HotKey = CarbonKeyboardShortcuts::HotKey;
+
+struct State
+{
+    bool isEnabled = true;
+    std::map<int, std::shared_ptr<HotKey>> hotKeys;
+    int hotKeyIdCounter = 0;
+    bool eventHandler = false;
+    bool isMenuOpen = false;
+    bool menuObserversInstalled = false;
+    std::unique_ptr<MenuKeyEventFilter> menuTrackingMonitor;
+};
+
+State &state()
+{
+    static State instance;
+    return instance;
+}
+
+MenuKeyEventFilter &menuTrackingMonitor()
+{
+    auto &monitor = state().menuTrackingMonitor;
+    if (!monitor)
+        monitor = std::make_unique<MenuKeyEventFilter>(&CarbonKeyboardShortcuts::handleRawKeyEvent);
+    return *monitor;
+}
+
+void printRegistrationError(const Shortcut &shortcut, int status)
+{
+    const QByteArray line = QStringLiteral("Error registering hotkey %1: %2\n")
+                                .arg(shortcut.description())
+                                .arg(status)
+                                .toUtf8();
+    std::fputs(line.constData(), stdout);
+    std::fflush(stdout);
+}
+
+// Registers with the platform. Codes or bits that do not fit its unsigned
+// 32-bit parameters are refused here instead of wrapping round.
+HotKeySystem::Status registerWithPlatform(const Shortcut &shortcut, int id)
+{
+    if (shortcut.carbonKeyCode < 0 || shortcut.carbonModifiers < 0 || id <= 0)
+        return CarbonKeyboardShortcuts::invalidParameterStatus;
+    return HotKeySystem::shared().registerHotKey(quint32(shortcut.carbonKeyCode),
+                                                 quint32(shortcut.carbonModifiers), quint32(id));
+}
+
+void handleHotKeyEvent(quint32 id, EventType type)
+{
+    const auto &hotKeys = state().hotKeys;
+    const auto it = hotKeys.find(int(id));
+    if (it == hotKeys.end())
+        return;
+    const std::shared_ptr<HotKey> hotKey = it->second; // a callback may unregister it
+    const auto &callback = type == EventType::keyDown ? hotKey->onKeyDown : hotKey->onKeyUp;
+    if (callback)
+        callback(hotKey->shortcut);
+}
+
+void dropAllRegistrations()
+{
+    for (auto &[id, hotKey] : state().hotKeys) {
+        if (hotKey->carbonHotKey) {
+            HotKeySystem::shared().unregisterHotKey(*hotKey->carbonHotKey);
+            hotKey->carbonHotKey.reset();
+        }
+    }
+}
+
+void registerAll()
+{
+    auto &hotKeys = state().hotKeys;
+    for (auto it = hotKeys.begin(); it != hotKeys.end();) {
+        HotKey &hotKey = *it->second;
+        if (hotKey.carbonHotKey) {
+            ++it;
+            continue;
+        }
+        const HotKeySystem::Status status = registerWithPlatform(hotKey.shortcut, hotKey.carbonHotKeyId);
+        if (status == HotKeySystem::noErr) {
+            hotKey.carbonHotKey = quint32(hotKey.carbonHotKeyId);
+            ++it;
+        } else {
+            printRegistrationError(hotKey.shortcut, status);
+            it = hotKeys.erase(it);
+        }
+    }
+}
+
+void setMenuOpen(bool open)
+{
+    const bool wasOpen = std::exchange(state().isMenuOpen, open);
+    if (wasOpen != open)
+        CarbonKeyboardShortcuts::updateEventHandler();
+}
+
+constexpr int modifierCombinationCount = 16;
+constexpr int probedModifierBits[] = {CarbonModifier::control, CarbonModifier::option, CarbonModifier::shift,
+                                      CarbonModifier::command};
+
+bool isModifierKey(int keyCode)
+{
+    return keyCode >= Key::rightCommand.rawValue && keyCode <= Key::function.rawValue;
+}
+
+} // namespace
+
+void CarbonKeyboardShortcuts::registerShortcut(const Shortcut &shortcut, Callback onKeyDown, Callback onKeyUp)
+{
+    State &s = state();
+    const int id = ++s.hotKeyIdCounter;
+    const HotKeySystem::Status status = registerWithPlatform(shortcut, id);
+    if (status != HotKeySystem::noErr) {
+        printRegistrationError(shortcut, status);
+        return;
+    }
+    s.hotKeys.emplace(id, std::make_shared<HotKey>(HotKey{shortcut, id, quint32(id), std::move(onKeyDown),
+                                                          std::move(onKeyUp)}));
+    if (!s.eventHandler && HotKeySystem::shared().installEventHandler(&handleHotKeyEvent)) {
+        s.eventHandler = true;
+        updateEventHandler();
+    }
+}
+
+void CarbonKeyboardShortcuts::unregisterShortcut(const Shortcut &shortcut)
+{
+    auto &hotKeys = state().hotKeys;
+    for (auto it = hotKeys.begin(); it != hotKeys.end();) {
+        if (it->second->shortcut != shortcut) {
+            ++it;
+            continue;
+        }
+        if (it->second->carbonHotKey)
+            HotKeySystem::shared().unregisterHotKey(*it->second->carbonHotKey);
+        it = hotKeys.erase(it);
+    }
+}
+
+void CarbonKeyboardShortcuts::setUpMenuTrackingObserversIfNeeded()
+{
+    State &s = state();
+    if (s.menuObserversInstalled)
+        return;
+    s.menuObserversInstalled = true;
+    auto &center = NotificationCenter::defaultCenter();
+    center.addObserver(menuDidBeginTrackingNotification, [](const Notification &) { setMenuOpen(true); });
+    center.addObserver(menuDidEndTrackingNotification, [](const Notification &) { setMenuOpen(false); });
+}
+
+void CarbonKeyboardShortcuts::updateEventHandler()
+{
+    State &s = state();
+    if (!s.eventHandler)
+        return;
+    HotKeySystem &system = HotKeySystem::shared();
+    if (s.isEnabled && !s.isMenuOpen) {
+        registerAll();
+        menuTrackingMonitor().stop();
+        system.setHotKeyEventsEnabled(true);
+    } else if (s.isEnabled) {
+        dropAllRegistrations();
+        system.setHotKeyEventsEnabled(false);
+        menuTrackingMonitor().start();
+    } else {
+        dropAllRegistrations();
+        system.setHotKeyEventsEnabled(false);
+        menuTrackingMonitor().stop();
+    }
+}
+
+bool CarbonKeyboardShortcuts::isEnabled()
+{
+    return state().isEnabled;
+}
+
+void CarbonKeyboardShortcuts::setEnabled(bool enabled)
+{
+    if (std::exchange(state().isEnabled, enabled) != enabled)
+        updateEventHandler();
+}
+
+QList<Shortcut> CarbonKeyboardShortcuts::systemShortcuts()
+{
+    QList<Shortcut> shortcuts;
+    for (const int keyCode : mappedCarbonKeyCodes()) {
+        if (isModifierKey(keyCode))
+            continue;
+        for (int combination = 0; combination < modifierCombinationCount; ++combination) {
+            int modifiers = 0;
+            for (int bit = 0; bit < 4; ++bit) {
+                if (combination & (1 << bit))
+                    modifiers |= probedModifierBits[bit];
+            }
+            const Shortcut shortcut(keyCode, modifiers);
+            if (isSystemShortcut(shortcut))
+                shortcuts.append(shortcut);
+        }
+    }
+    return shortcuts;
+}
+
+bool CarbonKeyboardShortcuts::isSystemShortcut(const Shortcut &shortcut)
+{
+    if (shortcut.carbonKeyCode < 0 || shortcut.carbonModifiers < 0)
+        return false;
+    for (const auto &[id, hotKey] : state().hotKeys) {
+        if (hotKey->carbonHotKey && hotKey->shortcut == shortcut)
+            return false; // ours
+    }
+    return HotKeySystem::shared().isHeldByAnotherClient(quint32(shortcut.carbonKeyCode),
+                                                        quint32(shortcut.carbonModifiers));
+}
+
+bool CarbonKeyboardShortcuts::handleRawKeyEvent(const KeyEvent &event)
+{
+    if (event.type == KeyEvent::Type::other)
+        return false;
+    const int modifiers = carbonModifiers(event.modifierFlags);
+    for (const auto &[id, hotKey] : state().hotKeys) {
+        if (hotKey->shortcut.carbonKeyCode != event.keyCode || hotKey->shortcut.carbonModifiers != modifiers)
+            continue;
+        const std::shared_ptr<HotKey> match = hotKey; // a callback may unregister it
+        const auto &callback = event.type == KeyEvent::Type::keyDown ? match->onKeyDown : match->onKeyUp;
+        if (callback)
+            callback(match->shortcut);
+        return true;
+    }
+    return false;
+}
+
+const std::map<int, std::shared_ptr<CarbonKeyboardShortcuts::HotKey>> &CarbonKeyboardShortcuts::hotKeys()
+{
+    return state().hotKeys;
+}
+
+int CarbonKeyboardShortcuts::hotKeyIdCounter()
+{
+    return state().hotKeyIdCounter;
+}
+
+bool CarbonKeyboardShortcuts::isMenuOpen()
+{
+    return state().isMenuOpen;
+}
+
+bool CarbonKeyboardShortcuts::hasEventHandler()
+{
+    return state().eventHandler;
+}
+
+} // namespace KeyboardShortcuts
