@@ -33,8 +33,8 @@ X11HotKeys::~X11HotKeys()
         qApp->removeNativeEventFilter(this);
     for (const auto &[id, registration] : m_registrations)
         m_grabs.ungrab(registration.grab);
-    if (m_autoRepeat == AutoRepeat::detectable)
-        enableAutoRepeatMode(AutoRepeat::pairedEvents);
+    // The auto-repeat mode is left as it is: it belongs to the connection, which
+    // another instance may share.
 }
 
 X11HotKeys::AutoRepeat X11HotKeys::enableAutoRepeatMode(AutoRepeat wanted)
