@@ -131,10 +131,9 @@ signals:
 
 private:
     QCoro::Task<> requestMicrophoneAccess();
-    QCoro::Task<> setupRecording();
-    void processAudioBuffer(const PcmBuffer &buffer);
+    void setupRecording();
     void handleAmplitudeUpdate(float level);
-    void handleRecordingFailure(const QString &description);
+    void handleRecordingFailure(const std::weak_ptr<AudioFileWriter> &file, const QString &description);
     void resetRecording();
     void notifyHasRecording(bool before);
 

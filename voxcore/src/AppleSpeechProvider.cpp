@@ -1,0 +1,209 @@
+#include <voxcore/AppleSpeechProvider.h>
+
+#include <voxcore/SpeechRecognitionError.h>
+
+#include "LogLine.h"
+#include "MainThread.h"
+#include "PlainStringOrder.h"
+#include "async/AwaitCallback.h"
+#include "platform/AudioEngine.h"
+#include "platform/SpeechRecognizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <variant>
+
+namespace {
+
+constexpr std::size_t kTapBufferSize = 1024;
+
+void log(const char *text)
+{
+    writeLogLine(QStringLiteral("[AppleSpeechProvider] ") + QLatin1String(text));
+}
+
+// How a file recognition ended: its final text or the recognizer's error.
+using FileOutcome = std::variant<QString, PlatformError>;
+
+} // namespace
+
+AppleSpeechProvider::AppleSpeechProvider()
+    : AppleSpeechProvider(defaultSpeechRecognition(), [] { return makeDefaultAudioEngine(); })
+{
+}
+
+AppleSpeechProvider::AppleSpeechProvider(std::shared_ptr<SpeechRecognition> speechRecognition,
+                                         AudioEngineFactory makeAudioEngine)
+    : m_speechRecognition(std::move(speechRecognition)), m_makeAudioEngine(std::move(makeAudioEngine))
+{
+    makeRecognizer(Locale(QStringLiteral("en-US")));
+}
+
+AppleSpeechProvider::~AppleSpeechProvider() = default;
+
+void AppleSpeechProvider::makeRecognizer(const Locale &locale)
+{
+    speechRecognizer = m_speechRecognition->recognizer(locale);
+}
+
+bool AppleSpeechProvider::isAvailable() const
+{
+    return speechRecognizer && speechRecognizer->isAvailable();
+}
+
+QList<Locale> AppleSpeechProvider::supportedLocales() const
+{
+    QList<Locale> locales = m_speechRecognition->supportedLocales();
+    std::stable_sort(locales.begin(), locales.end(), [](const Locale &a, const Locale &b) {
+        return plainStringLess(a.identifier(), b.identifier());
+    });
+    return locales;
+}
+
+bool AppleSpeechProvider::hasPermission() const
+{
+    return m_speechRecognition->authorizationStatus() == AuthorizationStatus::authorized;
+}
+
+QCoro::Task<bool> AppleSpeechProvider::requestAuthorization()
+{
+    switch (m_speechRecognition->authorizationStatus()) {
+    case AuthorizationStatus::notDetermined: {
+        auto speech = m_speechRecognition;
+        const AuthorizationStatus answer = co_await awaitCallback<AuthorizationStatus>(
+            [speech](std::function<void(AuthorizationStatus)> done) { speech->requestAuthorization(std::move(done)); },
+            AuthorizationStatus::notDetermined);
+        co_return answer == AuthorizationStatus::authorized;
+    }
+    case AuthorizationStatus::authorized:
+        co_return true;
+    default:
+        co_return false;
+    }
+}
+
+QCoro::Task<QString> AppleSpeechProvider::transcribeAudioFile(QUrl url, Locale locale)
+{
+    makeRecognizer(locale);
+    if (!isAvailable())
+        throw SpeechRecognitionError::unavailable();
+
+    FileRecognitionRequest request;
+    request.url = url;
+    request.addsPunctuation = true;
+    request.shouldReportPartialResults = false;
+    request.taskHint = RecognitionTaskHint::dictation;
+
+    auto recognizer = speechRecognizer;
+    std::shared_ptr<RecognitionTask> *taskField = &recognitionTask;
+    const FileOutcome outcome = co_await awaitCallback<FileOutcome>(
+        [recognizer, request, taskField](std::function<void(FileOutcome)> done) {
+            // Only the first final result or error answers; awaitCallback ignores later calls.
+            *taskField = recognizer->recognitionTask(
+                request, [done](const std::optional<RecognitionResult> &result, const std::optional<QString> &error) {
+                    if (error)
+                        done(PlatformError(*error));
+                    else if (result && result->isFinal)
+                        done(result->formattedString);
+                });
+        },
+        PlatformError(QStringLiteral("The recognizer ended without a result")));
+
+    if (auto *error = std::get_if<PlatformError>(&outcome))
+        throw SpeechRecognitionError::recognitionFailed(std::make_exception_ptr(*error));
+    co_return std::get<QString>(outcome);
+}
+
+QCoro::Task<TranscriptStream> AppleSpeechProvider::transcribeMicrophone(Locale locale,
+                                                                        std::function<void(float)> onAmplitudeUpdate)
+{
+    log("Start microphone transcription...");
+    makeRecognizer(locale);
+    if (!isAvailable())
+        throw SpeechRecognitionError::unavailable();
+
+    const std::shared_ptr<AudioEngine> engine = m_makeAudioEngine();
+    audioEngine = engine;
+    const std::shared_ptr<SpeechRecognizer> recognizer = speechRecognizer;
+
+    AudioBufferRecognitionRequest request;
+    request.shouldReportPartialResults = true;
+    request.addsPunctuation = true;
+
+    TranscriptStream stream([&](TranscriptStream::Continuation continuation) {
+        auto onResult = [continuation](const std::optional<RecognitionResult> &result,
+                                       const std::optional<QString> &error) {
+            if (error) {
+                writeLogLine(QStringLiteral("[AppleSpeechProvider] Recognition task error: ") + *error);
+                continuation.finish(SpeechRecognitionError::recognitionFailed(std::make_exception_ptr(PlatformError(*error))));
+                return;
+            }
+            if (!result)
+                return;
+            writeLogLine(QStringLiteral("[AppleSpeechProvider] Recognition transcription: ") + result->formattedString
+                         + QStringLiteral(", isFinal: ") + QLatin1String(result->isFinal ? "true" : "false"));
+            continuation.yield(result->formattedString);
+            if (result->isFinal)
+                continuation.finish();
+        };
+        const std::shared_ptr<AudioBufferRecognitionTask> task = recognizer->recognitionTask(request, onResult);
+        recognitionRequest = task;
+        recognitionTask = task;
+
+        engine->installTap(kTapBufferSize, [task, onAmplitudeUpdate](const PcmBuffer &buffer) {
+            if (const std::optional<float> level = inputLevel(buffer))
+                postToMainThread([onAmplitudeUpdate, value = *level] { onAmplitudeUpdate(value); });
+            task->append(buffer);
+        });
+        // The capture may also fail later, when the sound server goes away: that ends the
+        // stream the same way, and the transcript so far stays with the consumer.
+        engine->setInterruptionHandler([continuation](const QString &description) {
+            continuation.finish(SpeechRecognitionError::audioEngineError(std::make_exception_ptr(PlatformError(description))));
+        });
+        if (const std::optional<QString> error = engine->start())
+            continuation.finish(SpeechRecognitionError::audioEngineError(std::make_exception_ptr(PlatformError(*error))));
+
+        // Releases what THIS transcription created. By the time the clean-up runs, the
+        // provider's fields may already hold the next transcription's engine and task.
+        continuation.setOnTermination([engine, task] {
+            log("Recognition terminated");
+            postToMainThread([engine, task] {
+                engine->stop();
+                engine->removeTap();
+                task->cancel();
+            });
+        });
+    });
+    co_return stream;
+}
+
+void AppleSpeechProvider::stopMicrophoneTranscription()
+{
+    log("Stopping microphone transcription");
+    if (recognitionRequest)
+        recognitionRequest->endAudio();
+    if (recognitionTask)
+        recognitionTask->cancel();
+    if (audioEngine) {
+        audioEngine->stop();
+        audioEngine->removeTap();
+    }
+    audioEngine.reset();
+    recognitionRequest.reset();
+    recognitionTask.reset();
+}
+
+std::optional<float> AppleSpeechProvider::inputLevel(const PcmBuffer &buffer)
+{
+    const float *samples = buffer.channelData(0);
+    if (!samples || buffer.frameLength == 0)
+        return std::nullopt;
+    // Every stride-th sample below the frame length, counted from the first channel's start.
+    const std::size_t stride = buffer.stride();
+    float sumOfSquares = 0;
+    std::size_t count = 0;
+    for (std::size_t index = 0; index < buffer.frameLength; index += stride, ++count)
+        sumOfSquares += samples[index] * samples[index];
+    const float level = std::sqrt(sumOfSquares / float(count)) * 10.0f;
+    return level > 1.0f ? 1.0f : level;
+}

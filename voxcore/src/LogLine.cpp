@@ -1,0 +1,10 @@
+#include "LogLine.h"
+
+#include <cstdio>
+
+void writeLogLine(const QString &line)
+{
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}

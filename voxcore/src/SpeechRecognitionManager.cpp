@@ -1,0 +1,334 @@
+#include <voxcore/SpeechRecognitionManager.h>
+
+#include <voxcore/AppleSpeechProvider.h>
+#include <voxcore/SpeechRecognitionError.h>
+
+#include "LevelWindow.h"
+#include "PlainStringOrder.h"
+#include "async/AwaitCallback.h"
+#include "async/CancellableTask.h"
+#include "platform/LocaleServices.h"
+#include "platform/MicrophoneAuthorization.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QVariantMap>
+
+#include <algorithm>
+
+SpeechRecognitionManager::SpeechRecognitionManager(Provider, QObject *parent)
+    : SpeechRecognitionManager(std::make_unique<AppleSpeechProvider>(), nullptr, nullptr, parent)
+{
+}
+
+SpeechRecognitionManager::SpeechRecognitionManager(std::unique_ptr<SpeechRecognitionProvider> provider,
+                                                   std::shared_ptr<MicrophoneAuthorization> microphone,
+                                                   std::shared_ptr<LocaleServices> localeServices, QObject *parent)
+    : QObject(parent), currentProvider(std::move(provider)),
+      m_microphone(microphone ? std::move(microphone) : defaultMicrophoneAuthorization()),
+      m_localeServices(localeServices ? std::move(localeServices) : defaultLocaleServices())
+{
+    m_isAuthorized = currentProvider->hasPermission()
+                     && m_microphone->authorizationStatus() == AuthorizationStatus::authorized;
+    // Asks once, after construction has returned; nothing waits for the answer.
+    QTimer::singleShot(0, this, [this] { requestPermissionIfNeed(); });
+}
+
+SpeechRecognitionManager::~SpeechRecognitionManager()
+{
+    cancelMicrophoneTask();
+}
+
+void SpeechRecognitionManager::setIsTranscribing(bool value)
+{
+    if (m_isTranscribing == value)
+        return;
+    m_isTranscribing = value;
+    emit isTranscribingChanged();
+}
+
+void SpeechRecognitionManager::setTranscriptionResult(const QString &value)
+{
+    if (m_transcriptionResult == value)
+        return;
+    m_transcriptionResult = value;
+    emit transcriptionResultChanged();
+}
+
+void SpeechRecognitionManager::setCurrentLocale(const Locale &value)
+{
+    if (m_currentLocale == value)
+        return;
+    m_currentLocale = value;
+    emit currentLocaleChanged();
+}
+
+void SpeechRecognitionManager::setErrorMessage(const std::optional<QString> &value)
+{
+    if (m_errorMessage == value)
+        return;
+    m_errorMessage = value;
+    emit errorMessageChanged();
+}
+
+void SpeechRecognitionManager::setIsAuthorized(bool value)
+{
+    if (m_isAuthorized == value)
+        return;
+    m_isAuthorized = value;
+    emit isAuthorizedChanged();
+}
+
+void SpeechRecognitionManager::setCurrentAmplitude(double value)
+{
+    if (m_currentAmplitude == value)
+        return;
+    m_currentAmplitude = value;
+    emit currentAmplitudeChanged();
+}
+
+void SpeechRecognitionManager::setNormalizedSamples(const QList<float> &value)
+{
+    if (m_normalizedSamples == value)
+        return;
+    m_normalizedSamples = value;
+    emit normalizedSamplesChanged();
+}
+
+QList<Locale> SpeechRecognitionManager::supportedLocales() const
+{
+    return currentProvider->supportedLocales();
+}
+
+QString SpeechRecognitionManager::currentLacnguageName() const
+{
+    const QString identifier = m_currentLocale.identifier();
+    const QStringList pieces = identifier.split(QLatin1Char('-'), Qt::SkipEmptyParts);
+    if (pieces.isEmpty())
+        return identifier;
+    return m_localeServices->displayName(pieces.first(), m_localeServices->currentLocale()).value_or(identifier);
+}
+
+QString SpeechRecognitionManager::currentLanguageCode() const
+{
+    return m_currentLocale.identifier();
+}
+
+QList<SpeechRecognitionManager::Language> SpeechRecognitionManager::supportedLanguages() const
+{
+    const Locale userLocale = m_localeServices->currentLocale();
+    QList<Language> languages;
+    for (const Locale &locale : supportedLocales()) {
+        const QString &identifier = locale.identifier();
+        const QString userName = m_localeServices->displayName(identifier, userLocale).value_or(identifier);
+        const QString nativeName = m_localeServices->displayName(identifier, locale).value_or(identifier);
+        languages.append({userName + QStringLiteral(" - ") + nativeName + QStringLiteral(" [") + identifier
+                              + QStringLiteral("]"),
+                          identifier, locale});
+    }
+    std::stable_sort(languages.begin(), languages.end(),
+                     [](const Language &a, const Language &b) { return plainStringLess(a.name, b.name); });
+    return languages;
+}
+
+QVariantList SpeechRecognitionManager::supportedLanguagesForQml() const
+{
+    QVariantList list;
+    for (const Language &language : supportedLanguages())
+        list.append(QVariantMap{{QStringLiteral("name"), language.name}, {QStringLiteral("code"), language.code}});
+    return list;
+}
+
+QCoro::Task<bool> SpeechRecognitionManager::requestPermissionIfNeed()
+{
+    QPointer<SpeechRecognitionManager> alive(this);
+    const bool speechGranted = co_await currentProvider->requestAuthorization();
+    if (!alive)
+        co_return false;
+    const bool microphoneGranted = co_await requestMicrophonePermission();
+    if (!alive)
+        co_return false;
+    setIsAuthorized(speechGranted && microphoneGranted);
+    co_return m_isAuthorized;
+}
+
+QCoro::Task<bool> SpeechRecognitionManager::requestMicrophonePermission()
+{
+    switch (m_microphone->authorizationStatus()) {
+    case AuthorizationStatus::authorized:
+        co_return true;
+    case AuthorizationStatus::notDetermined: {
+        auto microphone = m_microphone;
+        co_return co_await awaitCallback<bool>(
+            [microphone](std::function<void(bool)> done) { microphone->requestAccess(std::move(done)); }, false);
+    }
+    default:
+        co_return false;
+    }
+}
+
+void SpeechRecognitionManager::setLanguage(const Locale &locale)
+{
+    if (isLanguageSupported(locale)) {
+        setCurrentLocale(locale);
+        setErrorMessage(std::nullopt);
+    } else {
+        setErrorMessage(QStringLiteral("Language '") + locale.identifier()
+                        + QStringLiteral("' is not supported by the current provider"));
+    }
+}
+
+void SpeechRecognitionManager::setLanguageCode(const QString &code)
+{
+    setLanguage(Locale(code));
+}
+
+bool SpeechRecognitionManager::isLanguageSupported(const Locale &locale) const
+{
+    return supportedLocales().contains(locale);
+}
+
+QCoro::Task<> SpeechRecognitionManager::transcribeAudioFile(QUrl url)
+{
+    QPointer<SpeechRecognitionManager> alive(this);
+    const bool permitted = co_await requestPermissionIfNeed();
+    if (!alive)
+        co_return;
+    if (!permitted) {
+        setErrorMessage(QStringLiteral("Permission denied"));
+        co_return;
+    }
+    setIsTranscribing(true);
+    setTranscriptionResult(QString());
+    setErrorMessage(std::nullopt);
+
+    std::exception_ptr failure;
+    QString text;
+    try {
+        text = co_await currentProvider->transcribeAudioFile(url, m_currentLocale);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!alive)
+        co_return;
+    if (failure)
+        setErrorMessage(localizedDescription(failure));
+    else
+        setTranscriptionResult(text);
+    setIsTranscribing(false);
+}
+
+QCoro::Task<> SpeechRecognitionManager::startMicrophoneTranscription()
+{
+    QPointer<SpeechRecognitionManager> alive(this);
+    const bool permitted = co_await requestPermissionIfNeed();
+    if (!alive)
+        co_return;
+    if (!permitted) {
+        setErrorMessage(QStringLiteral("Permission denied"));
+        co_return;
+    }
+    setIsTranscribing(true);
+    setTranscriptionResult(QString());
+    setErrorMessage(std::nullopt);
+    m_normalizedSamples.clear();
+    emit normalizedSamplesChanged();
+    setCurrentAmplitude(LevelWindow::defaultAmplitude);
+
+    const Locale locale = m_currentLocale;
+    auto onAmplitudeUpdate = [alive](float level) {
+        if (alive)
+            alive->handleAmplitudeUpdate(level);
+    };
+    std::exception_ptr failure;
+    std::optional<TranscriptStream> stream;
+    try {
+        stream = co_await currentProvider->transcribeMicrophone(locale, onAmplitudeUpdate);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!alive)
+        co_return;
+    if (!failure) {
+        microphoneStream = stream;
+        if (!microphoneStream)
+            failure = std::make_exception_ptr(SpeechRecognitionError::missingStream());
+    }
+    if (failure) {
+        setErrorMessage(localizedDescription(failure));
+        setIsTranscribing(false);
+        co_return;
+    }
+
+    const TranscriptStream consumed = *microphoneStream;
+    microphoneTask = std::make_shared<CancellableTask>([consumed] { consumed.cancel(); });
+    // The coroutine runs on by itself once its Task object is dropped; microphoneTask is its handle.
+    auto consuming = consumeMicrophoneStream(consumed, microphoneTask);
+}
+
+QCoro::Task<> SpeechRecognitionManager::consumeMicrophoneStream(TranscriptStream stream,
+                                                               std::shared_ptr<CancellableTask> task)
+{
+    // A cancelled consumer leaves without a word: the stop that cancelled it has already set
+    // the state, and a new transcription may be running by the time this resumes.
+    QPointer<SpeechRecognitionManager> alive(this);
+    std::exception_ptr failure;
+    try {
+        while (true) {
+            const std::optional<QString> text = co_await stream.next();
+            if (task->isCancelled() || !alive)
+                co_return;
+            if (!text)
+                break;
+            setTranscriptionResult(*text);
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (task->isCancelled() || !alive)
+        co_return;
+    if (failure)
+        setErrorMessage(localizedDescription(failure));
+    setIsTranscribing(false);
+}
+
+void SpeechRecognitionManager::cancelMicrophoneTask()
+{
+    if (microphoneTask) {
+        microphoneTask->cancel();
+        microphoneTask.reset();
+    }
+}
+
+void SpeechRecognitionManager::stopMicrophoneTranscription()
+{
+    cancelMicrophoneTask();
+    microphoneStream.reset();
+    if (auto *apple = dynamic_cast<AppleSpeechProvider *>(currentProvider.get()))
+        apple->stopMicrophoneTranscription();
+    setIsTranscribing(false);
+    setCurrentAmplitude(LevelWindow::defaultAmplitude);
+}
+
+void SpeechRecognitionManager::clearTranscription()
+{
+    setTranscriptionResult(QString());
+    setErrorMessage(std::nullopt);
+    m_normalizedSamples.clear();
+    emit normalizedSamplesChanged();
+    setCurrentAmplitude(LevelWindow::defaultAmplitude);
+}
+
+void SpeechRecognitionManager::handleAmplitudeUpdate(float level)
+{
+    const bool trimmed = LevelWindow::append(m_normalizedSamples, level);
+    emit normalizedSamplesChanged();
+    if (trimmed)
+        emit normalizedSamplesChanged();
+    setCurrentAmplitude(LevelWindow::displayedAmplitude(level));
+}
+
+size_t qHash(SpeechRecognitionManager::Provider provider, size_t seed) noexcept
+{
+    return qHash(int(provider), seed);
+}
