@@ -2,11 +2,14 @@
 
 #include "X11HotKeys.h"
 
+#include <QPointer>
+
 #include <cstdio>
 
 // The hot-key service on X11: X11HotKeys on the connection of the running
 // QGuiApplication, made when first needed (the application may not exist yet
-// when the service is created).
+// when the service is created). The application owns it: this service lives
+// until exit, past the application and its connection.
 namespace KeyboardShortcuts {
 namespace {
 
@@ -63,10 +66,10 @@ private:
             std::fputs("KeyboardShortcuts: the application does not run on X11; global shortcuts are unavailable\n",
                        stderr);
         }
-        return m_hotKeys.get();
+        return m_hotKeys.data();
     }
 
-    std::unique_ptr<X11::X11HotKeys> m_hotKeys;
+    QPointer<X11::X11HotKeys> m_hotKeys;
     EventHandler m_handler;
     bool m_eventsEnabled = false;
     bool m_toldNoDisplay = false;

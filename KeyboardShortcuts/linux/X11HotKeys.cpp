@@ -9,18 +9,18 @@
 
 namespace KeyboardShortcuts::X11 {
 
-std::unique_ptr<X11HotKeys> X11HotKeys::forApplication(AutoRepeat autoRepeat)
+X11HotKeys *X11HotKeys::forApplication(AutoRepeat autoRepeat)
 {
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
     if (!connection || xcb_connection_has_error(connection))
         return nullptr;
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    return std::make_unique<X11HotKeys>(connection, screen->root, autoRepeat);
+    return new X11HotKeys(connection, screen->root, autoRepeat, qGuiApp);
 }
 
-X11HotKeys::X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepeat autoRepeat)
-    : m_connection(connection), m_root(root), m_grabs(connection, root)
+X11HotKeys::X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepeat autoRepeat, QObject *parent)
+    : QObject(parent), m_connection(connection), m_root(root), m_grabs(connection, root)
 {
     m_autoRepeat = enableAutoRepeatMode(autoRepeat);
     if (qApp)

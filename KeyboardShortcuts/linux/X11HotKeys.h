@@ -40,9 +40,10 @@ public:
     using Delivery = std::function<void(quint32 id, bool pressed)>;
 
     // Uses the connection of the running QGuiApplication; none unless it runs on xcb.
-    static std::unique_ptr<X11HotKeys> forApplication(AutoRepeat autoRepeat = AutoRepeat::detectable);
+    // The application owns the result, so that it goes before the connection does.
+    static X11HotKeys *forApplication(AutoRepeat autoRepeat = AutoRepeat::detectable);
 
-    X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepeat autoRepeat);
+    X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepeat autoRepeat, QObject *parent = nullptr);
     ~X11HotKeys() override;
 
     int registerHotKey(int carbonKeyCode, int carbonModifiers, quint32 id);

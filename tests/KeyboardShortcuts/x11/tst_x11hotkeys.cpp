@@ -42,11 +42,12 @@ class TestX11HotKeys : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<X11HotKeys> m_hotKeys;
+    QPointer<X11HotKeys> m_hotKeys;
     QList<Delivery> m_deliveries;
 
     void makeHotKeys(X11HotKeys::AutoRepeat autoRepeat)
     {
+        delete m_hotKeys;
         m_hotKeys = X11HotKeys::forApplication(autoRepeat);
         QVERIFY(m_hotKeys);
         m_hotKeys->setDelivery([this](quint32 id, bool pressed) { m_deliveries.append({id, pressed}); });
@@ -67,7 +68,7 @@ private slots:
         makeHotKeys(X11HotKeys::AutoRepeat::detectable);
     }
 
-    void cleanup() { m_hotKeys.reset(); }
+    void cleanup() { delete m_hotKeys; }
 
     void pressAndReleaseFireOnceEach_data()
     {
