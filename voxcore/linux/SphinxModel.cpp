@@ -1,0 +1,155 @@
+#include "SphinxModel.h"
+
+#include <pocketsphinx.h>
+#include <sphinxbase/err.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool endsWith(const std::string &text, const std::string &suffix)
+{
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The decoder writes a long log to stderr by default; nothing of it is ours to show.
+void silenceDecoderLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { err_set_logfp(nullptr); });
+}
+
+} // namespace
+
+fs::path SphinxModel::modelsFolder()
+{
+    if (const char *folder = std::getenv("VOXCORE_SPHINX_MODELS"); folder && *folder)
+        return folder;
+    return "/usr/share/pocketsphinx/model";
+}
+
+std::string SphinxModel::localeIdentifierForFolder(const std::string &folderName)
+{
+    std::string identifier;
+    bool region = false;
+    for (char c : folderName) {
+        if (c == '-' || c == '_') {
+            identifier += '-';
+            region = true;
+            continue;
+        }
+        const auto u = static_cast<unsigned char>(c);
+        identifier += static_cast<char>(region ? std::toupper(u) : std::tolower(u));
+    }
+    return identifier;
+}
+
+std::string SphinxModel::folderForLocaleIdentifier(const std::string &identifier)
+{
+    std::string folder;
+    for (char c : identifier)
+        folder += c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folder;
+}
+
+std::optional<SphinxModel::Files> SphinxModel::findFiles(const fs::path &folder)
+{
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return std::nullopt;
+    Files files;
+    std::vector<fs::path> entries;
+    for (const auto &entry : fs::directory_iterator(folder, error))
+        entries.push_back(entry.path());
+    std::sort(entries.begin(), entries.end());
+    for (const auto &path : entries) {
+        const std::string name = path.filename().string();
+        if (files.acousticModel.empty() && fs::exists(path / "mdef", error))
+            files.acousticModel = path;
+        // The phonetic language model ("-phone") decodes phones, not words.
+        else if (files.languageModel.empty() && name.find("-phone") == std::string::npos
+                 && (endsWith(name, ".lm.bin") || endsWith(name, ".lm") || endsWith(name, ".lm.DMP")))
+            files.languageModel = path;
+        else if (files.dictionary.empty() && endsWith(name, ".dict"))
+            files.dictionary = path;
+    }
+    if (files.acousticModel.empty() || files.languageModel.empty() || files.dictionary.empty())
+        return std::nullopt;
+    return files;
+}
+
+std::vector<std::string> SphinxModel::installedLocaleIdentifiers()
+{
+    std::vector<std::string> identifiers;
+    std::error_code error;
+    for (const auto &entry : fs::directory_iterator(modelsFolder(), error)) {
+        if (findFiles(entry.path()))
+            identifiers.push_back(localeIdentifierForFolder(entry.path().filename().string()));
+    }
+    std::sort(identifiers.begin(), identifiers.end());
+    return identifiers;
+}
+
+std::shared_ptr<SphinxModel> SphinxModel::forLocale(const std::string &identifier)
+{
+    // Models stay loaded for the whole process; the registry is never torn
+    // down so that no decoding thread can outlive its decoder at exit.
+    static std::mutex registryLock;
+    static auto *registry = new std::map<fs::path, std::shared_ptr<SphinxModel>>;
+
+    const fs::path folder = modelsFolder() / folderForLocaleIdentifier(identifier);
+    std::lock_guard guard(registryLock);
+    if (auto known = registry->find(folder); known != registry->end())
+        return known->second;
+    auto files = findFiles(folder);
+    if (!files)
+        return nullptr;
+    auto model = std::make_shared<SphinxModel>(std::move(*files));
+    registry->emplace(folder, model);
+    return model;
+}
+
+SphinxModel::SphinxModel(Files files) : m_files(std::move(files)) {}
+
+SphinxModel::~SphinxModel() = default;
+
+void SphinxModel::DecoderDeleter::operator()(ps_decoder_s *decoder) const { ps_free(decoder); }
+
+ps_decoder_s *SphinxModel::loadedDecoder()
+{
+    std::call_once(m_loadOnce, [this] {
+        silenceDecoderLog();
+        cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE,
+                                       "-hmm", m_files.acousticModel.c_str(),
+                                       "-lm", m_files.languageModel.c_str(),
+                                       "-dict", m_files.dictionary.c_str(),
+                                       "-logfn", "/dev/null",
+                                       nullptr);
+        if (!config) {
+            m_loadError = "Invalid speech model configuration";
+            return;
+        }
+        m_decoder.reset(ps_init(config));
+        cmd_ln_free_r(config); // the decoder keeps its own reference
+        if (!m_decoder)
+            m_loadError = "Cannot load the speech model in " + m_files.acousticModel.parent_path().string();
+    });
+    if (!m_decoder)
+        throw std::runtime_error(m_loadError);
+    return m_decoder.get();
+}
+
+std::optional<SphinxModel::Lease> SphinxModel::acquire(std::chrono::milliseconds patience)
+{
+    std::unique_lock lock(m_inUse, std::defer_lock);
+    if (!lock.try_lock_for(patience))
+        return std::nullopt;
+    ps_decoder_s *decoder = loadedDecoder();
+    return Lease(std::move(lock), decoder);
+}

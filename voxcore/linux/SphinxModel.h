@@ -1,0 +1,73 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ps_decoder_s;
+
+// One installed PocketSphinx model (acoustic model, language model,
+// dictionary) for one language. Its decoder is loaded on first use and kept
+// for the life of the process, because loading takes most of a second and a
+// recognizer is created for every transcription. A decoder decodes one audio
+// stream at a time; `Lease` grants that exclusive use.
+class SphinxModel
+{
+public:
+    struct Files {
+        std::filesystem::path acousticModel;
+        std::filesystem::path languageModel;
+        std::filesystem::path dictionary;
+    };
+
+    // Folder holding one sub-folder per language ("en-us", ...).
+    static std::filesystem::path modelsFolder();
+    // Locale identifiers ("en-US") of the complete models installed, sorted.
+    static std::vector<std::string> installedLocaleIdentifiers();
+    // The model for a locale identifier, shared process-wide; null when no
+    // complete model is installed for it.
+    static std::shared_ptr<SphinxModel> forLocale(const std::string &identifier);
+
+    // "en-us" <-> "en-US"
+    static std::string localeIdentifierForFolder(const std::string &folderName);
+    static std::string folderForLocaleIdentifier(const std::string &identifier);
+    static std::optional<Files> findFiles(const std::filesystem::path &folder);
+
+    explicit SphinxModel(Files files);
+    ~SphinxModel();
+    SphinxModel(const SphinxModel &) = delete;
+    SphinxModel &operator=(const SphinxModel &) = delete;
+
+    const Files &files() const { return m_files; }
+
+    // Exclusive use of the loaded decoder while the lease lives.
+    class Lease
+    {
+    public:
+        ps_decoder_s *decoder() const { return m_decoder; }
+    private:
+        friend class SphinxModel;
+        Lease(std::unique_lock<std::timed_mutex> lock, ps_decoder_s *decoder)
+            : m_lock(std::move(lock)), m_decoder(decoder) {}
+        std::unique_lock<std::timed_mutex> m_lock;
+        ps_decoder_s *m_decoder;
+    };
+
+    // Waits up to `patience` for the decoder to be free, loading it first if
+    // needed. Throws std::runtime_error when the model cannot be loaded;
+    // returns nothing when the decoder stayed busy.
+    std::optional<Lease> acquire(std::chrono::milliseconds patience);
+
+private:
+    ps_decoder_s *loadedDecoder();
+
+    struct DecoderDeleter { void operator()(ps_decoder_s *decoder) const; };
+    Files m_files;
+    std::timed_mutex m_inUse;
+    std::once_flag m_loadOnce;
+    std::unique_ptr<ps_decoder_s, DecoderDeleter> m_decoder;
+    std::string m_loadError;
+};

@@ -1,0 +1,85 @@
+#include "SphinxUtterances.h"
+
+#include <pocketsphinx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+SphinxUtterances::SphinxUtterances(ps_decoder_s *decoder) : m_decoder(decoder)
+{
+    if (ps_start_utt(m_decoder) < 0)
+        throw std::runtime_error("The speech decoder cannot start an utterance");
+    m_open = true;
+}
+
+SphinxUtterances::~SphinxUtterances()
+{
+    if (m_open)
+        ps_end_utt(m_decoder);
+}
+
+void SphinxUtterances::process(const std::int16_t *samples, std::size_t count)
+{
+    if (!m_open)
+        throw std::runtime_error("Audio arrived after the end of recognition");
+    if (ps_process_raw(m_decoder, samples, count, FALSE, FALSE) < 0)
+        throw std::runtime_error("The speech decoder failed to process audio");
+    const bool inSpeech = ps_get_in_speech(m_decoder);
+    if (inSpeech)
+        m_inSpeech = true;
+    if (m_inSpeech && !inSpeech) {
+        // End of speech: close this utterance and open the next one.
+        endUtterance();
+        if (ps_start_utt(m_decoder) < 0)
+            throw std::runtime_error("The speech decoder cannot start an utterance");
+        m_open = true;
+        return;
+    }
+    const char *hypothesis = ps_get_hyp(m_decoder, nullptr);
+    m_current = hypothesis ? hypothesis : "";
+}
+
+void SphinxUtterances::finish()
+{
+    if (m_open)
+        endUtterance();
+}
+
+void SphinxUtterances::endUtterance()
+{
+    ps_end_utt(m_decoder);
+    m_open = false;
+    m_inSpeech = false;
+    const char *hypothesis = ps_get_hyp(m_decoder, nullptr);
+    std::string text = hypothesis ? hypothesis : "";
+    if (!text.empty())
+        m_finished.push_back(std::move(text));
+    m_current.clear();
+}
+
+std::string SphinxUtterances::transcript() const
+{
+    std::string text;
+    for (const auto &utterance : m_finished) {
+        if (!text.empty())
+            text += ' ';
+        text += utterance;
+    }
+    if (!m_current.empty()) {
+        if (!text.empty())
+            text += ' ';
+        text += m_current;
+    }
+    return text;
+}
+
+void floatToInt16(const float *samples, std::size_t count, std::vector<std::int16_t> &out)
+{
+    const std::size_t start = out.size();
+    out.resize(start + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const float scaled = std::nearbyint(samples[i] * 32768.0f);
+        out[start + i] = static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+    }
+}
