@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace KeyboardShortcuts {
 
@@ -33,8 +34,13 @@ public:
     {
     public:
         explicit NextAwaiter(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+        NextAwaiter(NextAwaiter &&other) noexcept
+            : m_state(std::move(other.m_state)), m_handle(std::exchange(other.m_handle, nullptr))
+        {
+        }
         NextAwaiter(const NextAwaiter &) = delete;
         NextAwaiter &operator=(const NextAwaiter &) = delete;
+        NextAwaiter &operator=(NextAwaiter &&) = delete;
         ~NextAwaiter();
         bool await_ready() const noexcept;
         void await_suspend(std::coroutine_handle<> handle);

@@ -1,0 +1,161 @@
+#pragma once
+
+#include <HotKeySystem.h>
+#include <KeyboardLayout.h>
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <unistd.h>
+
+// Test doubles of the platform services: they record what they were asked.
+struct FakeHotKeySystem : KeyboardShortcuts::HotKeySystem
+{
+    struct Grab
+    {
+        quint32 keyCode;
+        quint32 modifiers;
+        friend bool operator==(const Grab &, const Grab &) = default;
+    };
+
+    QHash<quint32, Grab> grabs;              // live registrations by id
+    QList<quint32> registeredIds;            // every successful registerHotKey, in order
+    QList<quint32> unregisteredIds;          // every unregisterHotKey, in order
+    int attempts = 0;
+    QHash<quint32, Status> failures;         // key code -> status to return
+    QSet<QPair<quint32, quint32>> heldByOthers;
+    QList<QPair<quint32, quint32>> probes;
+    EventHandler handler;
+    int handlerInstalls = 0;
+    QList<bool> eventsEnabledChanges;
+
+    Status registerHotKey(quint32 keyCode, quint32 modifiers, quint32 id) override
+    {
+        ++attempts;
+        if (failures.contains(keyCode))
+            return failures.value(keyCode);
+        grabs.insert(id, {keyCode, modifiers});
+        registeredIds.append(id);
+        return noErr;
+    }
+    void unregisterHotKey(quint32 id) override
+    {
+        grabs.remove(id);
+        unregisteredIds.append(id);
+    }
+    bool installEventHandler(EventHandler h) override
+    {
+        ++handlerInstalls;
+        handler = std::move(h);
+        return true;
+    }
+    void setHotKeyEventsEnabled(bool enabled) override { eventsEnabledChanges.append(enabled); }
+    bool isHeldByAnotherClient(quint32 keyCode, quint32 modifiers) override
+    {
+        probes.append({keyCode, modifiers});
+        return heldByOthers.contains({keyCode, modifiers});
+    }
+
+    // The live id grabbing this combination, as the X server would report it.
+    std::optional<quint32> idOf(quint32 keyCode, quint32 modifiers) const
+    {
+        for (auto it = grabs.begin(); it != grabs.end(); ++it) {
+            if (it->keyCode == keyCode && it->modifiers == modifiers)
+                return it.key();
+        }
+        return std::nullopt;
+    }
+    int liveGrabCount(quint32 keyCode, quint32 modifiers) const
+    {
+        int count = 0;
+        for (const Grab &grab : grabs)
+            count += grab == Grab{keyCode, modifiers};
+        return count;
+    }
+    // A physical press or release of a grabbed combination.
+    bool press(quint32 keyCode, quint32 modifiers, KeyboardShortcuts::EventType type)
+    {
+        const std::optional<quint32> id = idOf(keyCode, modifiers);
+        if (!id || !handler || eventsEnabledChanges.isEmpty() || !eventsEnabledChanges.last())
+            return false;
+        handler(*id, type);
+        return true;
+    }
+};
+
+// A US layout for letters, digits and a few punctuation keys; tests overwrite entries.
+struct FakeKeyboardLayout : KeyboardShortcuts::KeyboardLayout
+{
+    QHash<int, QString> texts{
+        {0, "a"}, {1, "s"}, {2, "d"}, {3, "f"}, {6, "z"}, {7, "x"}, {8, "c"}, {12, "q"}, {16, "y"},
+        {18, "1"}, {27, "-"}, {40, "k"}, {43, ","}, {44, "/"},
+    };
+    bool available = true;
+    QList<int> asked;
+
+    std::optional<QString> translate(int keyCode) override
+    {
+        asked.append(keyCode);
+        if (!available || !texts.contains(keyCode))
+            return std::nullopt;
+        return texts.value(keyCode);
+    }
+};
+
+// Installs both fakes as the process-wide services; returns them for inspection.
+struct FakePlatform
+{
+    FakeHotKeySystem *hotKeys = nullptr;
+    FakeKeyboardLayout *layout = nullptr;
+
+    static FakePlatform install()
+    {
+        FakePlatform platform;
+        auto hotKeys = std::make_unique<FakeHotKeySystem>();
+        auto layout = std::make_unique<FakeKeyboardLayout>();
+        platform.hotKeys = hotKeys.get();
+        platform.layout = layout.get();
+        KeyboardShortcuts::HotKeySystem::setShared(std::move(hotKeys));
+        KeyboardShortcuts::KeyboardLayout::setShared(std::move(layout));
+        return platform;
+    }
+};
+
+// Collects what is written to standard output while it lives.
+class StdoutCapture
+{
+public:
+    StdoutCapture()
+    {
+        m_file.open();
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        ::dup2(m_file.handle(), STDOUT_FILENO);
+    }
+    ~StdoutCapture() { finish(); }
+
+    QByteArray finish()
+    {
+        if (m_saved >= 0) {
+            std::fflush(stdout);
+            ::dup2(m_saved, STDOUT_FILENO);
+            ::close(m_saved);
+            m_saved = -1;
+            m_file.seek(0);
+            m_text = m_file.readAll();
+        }
+        return m_text;
+    }
+
+private:
+    QTemporaryFile m_file;
+    int m_saved = -1;
+    QByteArray m_text;
+};

@@ -1,0 +1,195 @@
+// Display texts of shortcuts on a fake layout, menu key equivalents and the
+// localization bundle.
+#include "FakePlatform.h"
+
+#include <KeyboardShortcuts.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace KeyboardShortcuts;
+using namespace Qt::StringLiterals;
+
+class TestKeyDisplay : public QObject
+{
+    Q_OBJECT
+
+    FakePlatform platform;
+
+private slots:
+    void initTestCase() { platform = FakePlatform::install(); }
+
+    void init()
+    {
+        *platform.layout = FakeKeyboardLayout();
+        setLocalizationBundleSearchPaths({QStringLiteral(":/")});
+    }
+
+    void description_data()
+    {
+        QTest::addColumn<int>("keyCode");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("layoutText"); // what the layout types for keyCode; "-" keeps the US fake
+        QTest::addColumn<QString>("expected");
+        using namespace CarbonModifier;
+        QTest::newRow("control-command-A") << 0 << (control | command) << "-" << u"⌃⌘A"_s;
+        QTest::newRow("escape") << 53 << 0 << "-" << u"⎋"_s;
+        QTest::newRow("shift-F5") << 96 << shift << "-" << u"⇧F5"_s;
+        QTest::newRow("option keypad 1") << 83 << option << "-" << u"⌥1\u20E3"_s;
+        QTest::newRow("lower case shown upper") << 40 << command << "-" << u"⌘K"_s;
+        QTest::newRow("layout decides the letter") << 16 << command << "z" << u"⌘Z"_s;
+        QTest::newRow("non-letter as typed") << 44 << control << "-" << u"⌃/"_s;
+        QTest::newRow("all modifiers in order") << 0 << (function | command | shift | option | control) << "-"
+                                                << u"⌃⌥⇧⌘\U0001F310\uFE0EA"_s;
+        QTest::newRow("function bit last") << 3 << (command | function) << "-" << u"⌘\U0001F310\uFE0EF"_s;
+        QTest::newRow("no character") << 52 << command << "-" << u"⌘\uFFFD"_s;
+        QTest::newRow("two characters") << 0 << command << "ab" << u"⌘\uFFFD"_s;
+        QTest::newRow("empty translation") << 0 << command << "" << u"⌘\uFFFD"_s;
+        QTest::newRow("one grapheme of two code units") << 0 << command << u"e\u0301"_s << u"⌘E\u0301"_s;
+        QTest::newRow("space is localized") << 49 << control << "-" << u"⌃Space"_s;
+        QTest::newRow("help") << 114 << 0 << "-" << u"?\u20DD"_s;
+        QTest::newRow("F20") << 90 << 0 << "-" << u"F20"_s;
+        QTest::newRow("keypad clear") << 71 << 0 << "-" << u"☒\u20E3"_s;
+        QTest::newRow("keypad enter") << 76 << 0 << "-" << u"↩\u20E3"_s;
+        QTest::newRow("keypad plus") << 69 << 0 << "-" << u"+\u20E3"_s;
+        QTest::newRow("return") << 36 << 0 << "-" << u"↩"_s;
+        QTest::newRow("page down") << 121 << 0 << "-" << u"⇟"_s;
+        QTest::newRow("negative key code") << -7 << 0 << "-" << u"\uFFFD"_s;
+    }
+    void description()
+    {
+        QFETCH(int, keyCode);
+        QFETCH(int, modifiers);
+        QFETCH(QString, layoutText);
+        QFETCH(QString, expected);
+        if (layoutText != QLatin1String("-"))
+            platform.layout->texts.insert(keyCode, layoutText);
+        QCOMPARE(Shortcut(keyCode, modifiers).description(), expected);
+    }
+
+    void withoutALayoutKeysShowTheReplacementCharacter()
+    {
+        platform.layout->available = false;
+        QCOMPARE(Shortcut(Key::a, ModifierFlag::command).description(), u"⌘\uFFFD"_s);
+        QCOMPARE(Shortcut(Key::escape).description(), u"⎋"_s);
+        QCOMPARE(keyToCharacter(Key::a.rawValue), std::nullopt);
+    }
+
+    void theLayoutIsAskedAtEveryCall()
+    {
+        QCOMPARE(keyToCharacter(Key::y.rawValue), std::optional<QString>("y"));
+        platform.layout->texts.insert(Key::y.rawValue, "z"); // switched to a German layout
+        QCOMPARE(keyToCharacter(Key::y.rawValue), std::optional<QString>("z"));
+        QCOMPARE(platform.layout->asked.count(Key::y.rawValue), 2);
+    }
+
+    void specialKeysNeverUseTheLayout()
+    {
+        platform.layout->texts.insert(Key::escape.rawValue, "\x1b");
+        platform.layout->texts.insert(Key::space.rawValue, " ");
+        QCOMPARE(keyToCharacter(Key::escape.rawValue), std::nullopt);
+        QCOMPARE(keyToCharacter(Key::space.rawValue), std::nullopt);
+    }
+
+    void menuItemKeyEquivalent_data()
+    {
+        QTest::addColumn<int>("keyCode");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("letter as typed") << 0 << true << "a";
+        QTest::newRow("space is a space") << 49 << true << " ";
+        QTest::newRow("escape glyph") << 53 << true << u"⎋"_s;
+        QTest::newRow("F1") << 122 << true << u"\uF704"_s;
+        QTest::newRow("F20") << 90 << true << u"\uF717"_s;
+        QTest::newRow("keypad 0") << 82 << false << "";
+        QTest::newRow("keypad enter") << 76 << false << "";
+        QTest::newRow("keypad clear") << 71 << false << "";
+        QTest::newRow("key without character") << 52 << false << "";
+    }
+    void menuItemKeyEquivalent()
+    {
+        QFETCH(int, keyCode);
+        QFETCH(bool, present);
+        QFETCH(QString, expected);
+        const std::optional<QString> equivalent = Shortcut(keyCode, CarbonModifier::command).nsMenuItemKeyEquivalent();
+        QCOMPARE(equivalent.has_value(), present);
+        if (present)
+            QCOMPARE(*equivalent, expected);
+    }
+
+    void thereAre53SpecialKeysWithDistinctCodes()
+    {
+        QSet<int> codes;
+        int keypadKeys = 0;
+        for (int index = 0; index <= int(SpecialKey::keypadPlus); ++index) {
+            const SpecialKey key = SpecialKey(index);
+            codes.insert(keyOf(key).rawValue);
+            QCOMPARE(specialKey(keyOf(key)), std::optional<SpecialKey>(key));
+            QVERIFY(!presentableDescription(key).isEmpty());
+            keypadKeys += !menuKeyEquivalent(key).has_value();
+        }
+        QCOMPARE(codes.size(), 53);
+        QCOMPARE(keypadKeys, 18);
+        QCOMPARE(specialKey(Key::a), std::nullopt);
+    }
+
+    void capitalizationTitleCasesEachWord()
+    {
+        QCOMPARE(capitalized("space"), "Space");
+        QCOMPARE(capitalized("SPACE bar"), "Space Bar");
+        QCOMPARE(capitalized(u"é"_s), u"É"_s);
+        QCOMPARE(capitalized(""), "");
+    }
+
+    void everyRecorderTextIsInTheBundle()
+    {
+        const QStringList keys{"record_shortcut", "press_shortcut", "space_key", "keyboard_shortcut_used_by_menu_item",
+                               "keyboard_shortcut_disallowed", "keyboard_shortcut_used_by_system",
+                               "keyboard_shortcuts_can_be_changed", "ok", "force_use_shortcut"};
+        for (const QString &key : keys) {
+            QVERIFY2(!localized(key).isEmpty() && localized(key) != key, qPrintable(key));
+        }
+        QCOMPARE(localized("ok"), "OK");
+        QVERIFY(localized("keyboard_shortcut_used_by_menu_item").contains("%1"));
+        QCOMPARE(localized("no_such_key"), "no_such_key");
+    }
+
+    void aMissingBundleFallsBackToTheKeys()
+    {
+        QTemporaryDir empty;
+        setLocalizationBundleSearchPaths({empty.path()});
+        StdoutCapture output;
+        QCOMPARE(localized("space_key"), "space_key");
+        QCOMPARE(localized("ok"), "ok");
+        QCOMPARE(output.finish(), QByteArray("unable to find bundle named KeyboardShortcuts_KeyboardShortcuts\n"));
+        QCOMPARE(Shortcut(Key::space).description(), "Space_key");
+    }
+
+    void thePreferredLanguageWinsAndEnglishFillsGaps()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("KeyboardShortcuts_KeyboardShortcuts"));
+        const auto write = [&](const char *file, const QByteArray &json) {
+            QFile out(dir.filePath(QStringLiteral("KeyboardShortcuts_KeyboardShortcuts/") + file));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(json);
+        };
+        write("en.json", "{\"space_key\": \"space\", \"ok\": \"OK\"}");
+        write("de.json", "{\"space_key\": \"leertaste\"}");
+        const QLocale saved;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        setLocalizationBundleSearchPaths({dir.path() + "/missing", dir.path()});
+        const QString space = localized("space_key");
+        const QString ok = localized("ok");
+        QLocale::setDefault(saved);
+        QCOMPARE(space, "leertaste");
+        QCOMPARE(ok, "OK");
+        QCOMPARE(Shortcut(Key::space).description(), "Leertaste");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKeyDisplay)
+#include "tst_keydisplay.moc"
