@@ -26,4 +26,16 @@ inline double displayedAmplitude(float level)
     return double(level) > defaultAmplitude ? double(level) : defaultAmplitude;
 }
 
+// The level update of a manager: the level joins the window (one notification, two when the
+// window was trimmed) and becomes the displayed amplitude. The view eases toward it.
+template<typename Manager>
+void apply(Manager &manager, QList<float> &window, float level)
+{
+    const bool trimmed = append(window, level);
+    emit manager.normalizedSamplesChanged();
+    if (trimmed)
+        emit manager.normalizedSamplesChanged();
+    manager.setCurrentAmplitude(displayedAmplitude(level));
+}
+
 } // namespace LevelWindow

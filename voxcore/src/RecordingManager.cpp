@@ -3,6 +3,7 @@
 #include <voxcore/AppleSpeechProvider.h>
 #include <voxcore/SpeechRecognitionError.h>
 
+#include "ChangeNotification.h"
 #include "LevelWindow.h"
 #include "MainThread.h"
 #include "async/AwaitCallback.h"
@@ -65,34 +66,22 @@ RecordingManager::~RecordingManager()
 
 void RecordingManager::setRecordingState(RecordingState value)
 {
-    if (m_recordingState == value)
-        return;
-    m_recordingState = value;
-    emit recordingStateChanged();
+    assignNotifying(this, m_recordingState, value, &RecordingManager::recordingStateChanged);
 }
 
 void RecordingManager::setIsAuthorized(bool value)
 {
-    if (m_isAuthorized == value)
-        return;
-    m_isAuthorized = value;
-    emit isAuthorizedChanged();
+    assignNotifying(this, m_isAuthorized, value, &RecordingManager::isAuthorizedChanged);
 }
 
 void RecordingManager::setCurrentAmplitude(double value)
 {
-    if (m_currentAmplitude == value)
-        return;
-    m_currentAmplitude = value;
-    emit currentAmplitudeChanged();
+    assignNotifying(this, m_currentAmplitude, value, &RecordingManager::currentAmplitudeChanged);
 }
 
 void RecordingManager::setRecordingTime(double value)
 {
-    if (m_recordingTime == value)
-        return;
-    m_recordingTime = value;
-    emit recordingTimeChanged();
+    assignNotifying(this, m_recordingTime, value, &RecordingManager::recordingTimeChanged);
 }
 
 void RecordingManager::setRecordedDuration(double value)
@@ -107,18 +96,12 @@ void RecordingManager::setRecordedDuration(double value)
 
 void RecordingManager::setAudioSamples(const QList<float> &value)
 {
-    if (m_audioSamples == value)
-        return;
-    m_audioSamples = value;
-    emit audioSamplesChanged();
+    assignNotifying(this, m_audioSamples, value, &RecordingManager::audioSamplesChanged);
 }
 
 void RecordingManager::setNormalizedSamples(const QList<float> &value)
 {
-    if (m_normalizedSamples == value)
-        return;
-    m_normalizedSamples = value;
-    emit normalizedSamplesChanged();
+    assignNotifying(this, m_normalizedSamples, value, &RecordingManager::normalizedSamplesChanged);
 }
 
 void RecordingManager::setCurrentRecordingURL(const std::optional<QUrl> &value)
@@ -133,10 +116,7 @@ void RecordingManager::setCurrentRecordingURL(const std::optional<QUrl> &value)
 
 void RecordingManager::setErrorMessage(const std::optional<QString> &value)
 {
-    if (m_errorMessage == value)
-        return;
-    m_errorMessage = value;
-    emit errorMessageChanged();
+    assignNotifying(this, m_errorMessage, value, &RecordingManager::errorMessageChanged);
 }
 
 void RecordingManager::notifyHasRecording(bool before)
@@ -266,11 +246,7 @@ void RecordingManager::handleRecordingFailure(const std::weak_ptr<AudioFileWrite
 
 void RecordingManager::handleAmplitudeUpdate(float level)
 {
-    const bool trimmed = LevelWindow::append(m_normalizedSamples, level);
-    emit normalizedSamplesChanged();
-    if (trimmed)
-        emit normalizedSamplesChanged();
-    setCurrentAmplitude(LevelWindow::displayedAmplitude(level));
+    LevelWindow::apply(*this, m_normalizedSamples, level);
 }
 
 void RecordingManager::stop()

@@ -3,6 +3,7 @@
 #include <voxcore/AppleSpeechProvider.h>
 #include <voxcore/SpeechRecognitionError.h>
 
+#include "ChangeNotification.h"
 #include "LevelWindow.h"
 #include "PlainStringOrder.h"
 #include "async/AwaitCallback.h"
@@ -41,58 +42,37 @@ SpeechRecognitionManager::~SpeechRecognitionManager()
 
 void SpeechRecognitionManager::setIsTranscribing(bool value)
 {
-    if (m_isTranscribing == value)
-        return;
-    m_isTranscribing = value;
-    emit isTranscribingChanged();
+    assignNotifying(this, m_isTranscribing, value, &SpeechRecognitionManager::isTranscribingChanged);
 }
 
 void SpeechRecognitionManager::setTranscriptionResult(const QString &value)
 {
-    if (m_transcriptionResult == value)
-        return;
-    m_transcriptionResult = value;
-    emit transcriptionResultChanged();
+    assignNotifying(this, m_transcriptionResult, value, &SpeechRecognitionManager::transcriptionResultChanged);
 }
 
 void SpeechRecognitionManager::setCurrentLocale(const Locale &value)
 {
-    if (m_currentLocale == value)
-        return;
-    m_currentLocale = value;
-    emit currentLocaleChanged();
+    assignNotifying(this, m_currentLocale, value, &SpeechRecognitionManager::currentLocaleChanged);
 }
 
 void SpeechRecognitionManager::setErrorMessage(const std::optional<QString> &value)
 {
-    if (m_errorMessage == value)
-        return;
-    m_errorMessage = value;
-    emit errorMessageChanged();
+    assignNotifying(this, m_errorMessage, value, &SpeechRecognitionManager::errorMessageChanged);
 }
 
 void SpeechRecognitionManager::setIsAuthorized(bool value)
 {
-    if (m_isAuthorized == value)
-        return;
-    m_isAuthorized = value;
-    emit isAuthorizedChanged();
+    assignNotifying(this, m_isAuthorized, value, &SpeechRecognitionManager::isAuthorizedChanged);
 }
 
 void SpeechRecognitionManager::setCurrentAmplitude(double value)
 {
-    if (m_currentAmplitude == value)
-        return;
-    m_currentAmplitude = value;
-    emit currentAmplitudeChanged();
+    assignNotifying(this, m_currentAmplitude, value, &SpeechRecognitionManager::currentAmplitudeChanged);
 }
 
 void SpeechRecognitionManager::setNormalizedSamples(const QList<float> &value)
 {
-    if (m_normalizedSamples == value)
-        return;
-    m_normalizedSamples = value;
-    emit normalizedSamplesChanged();
+    assignNotifying(this, m_normalizedSamples, value, &SpeechRecognitionManager::normalizedSamplesChanged);
 }
 
 QList<Locale> SpeechRecognitionManager::supportedLocales() const
@@ -167,6 +147,17 @@ QCoro::Task<bool> SpeechRecognitionManager::requestMicrophonePermission()
     }
 }
 
+QCoro::Task<bool> SpeechRecognitionManager::checkPermission()
+{
+    QPointer<SpeechRecognitionManager> alive(this);
+    const bool permitted = co_await requestPermissionIfNeed();
+    if (!alive)
+        co_return false;
+    if (!permitted)
+        setErrorMessage(QStringLiteral("Permission denied"));
+    co_return permitted;
+}
+
 void SpeechRecognitionManager::setLanguage(const Locale &locale)
 {
     if (isLanguageSupported(locale)) {
@@ -191,13 +182,8 @@ bool SpeechRecognitionManager::isLanguageSupported(const Locale &locale) const
 QCoro::Task<> SpeechRecognitionManager::transcribeAudioFile(QUrl url)
 {
     QPointer<SpeechRecognitionManager> alive(this);
-    const bool permitted = co_await requestPermissionIfNeed();
-    if (!alive)
+    if (!co_await checkPermission())
         co_return;
-    if (!permitted) {
-        setErrorMessage(QStringLiteral("Permission denied"));
-        co_return;
-    }
     setIsTranscribing(true);
     setTranscriptionResult(QString());
     setErrorMessage(std::nullopt);
@@ -221,13 +207,8 @@ QCoro::Task<> SpeechRecognitionManager::transcribeAudioFile(QUrl url)
 QCoro::Task<> SpeechRecognitionManager::startMicrophoneTranscription()
 {
     QPointer<SpeechRecognitionManager> alive(this);
-    const bool permitted = co_await requestPermissionIfNeed();
-    if (!alive)
+    if (!co_await checkPermission())
         co_return;
-    if (!permitted) {
-        setErrorMessage(QStringLiteral("Permission denied"));
-        co_return;
-    }
     setIsTranscribing(true);
     setTranscriptionResult(QString());
     setErrorMessage(std::nullopt);
@@ -321,11 +302,7 @@ void SpeechRecognitionManager::clearTranscription()
 
 void SpeechRecognitionManager::handleAmplitudeUpdate(float level)
 {
-    const bool trimmed = LevelWindow::append(m_normalizedSamples, level);
-    emit normalizedSamplesChanged();
-    if (trimmed)
-        emit normalizedSamplesChanged();
-    setCurrentAmplitude(LevelWindow::displayedAmplitude(level));
+    LevelWindow::apply(*this, m_normalizedSamples, level);
 }
 
 size_t qHash(SpeechRecognitionManager::Provider provider, size_t seed) noexcept

@@ -113,8 +113,11 @@ class AsyncStream
     // Shared by the copies of one stream; the consumer has gone when the last copy goes.
     struct ConsumerAnchor
     {
-        std::shared_ptr<State> state;
+        explicit ConsumerAnchor(std::shared_ptr<State> state) : state(std::move(state)) {}
+        ConsumerAnchor(const ConsumerAnchor &) = delete;
+        ConsumerAnchor &operator=(const ConsumerAnchor &) = delete;
         ~ConsumerAnchor() { state->cancel(); }
+        const std::shared_ptr<State> state;
     };
 
 public:
@@ -207,7 +210,7 @@ public:
 
     // Creates the stream and runs its set-up at once with the producer side.
     explicit AsyncStream(const std::function<void(Continuation)> &build)
-        : m_consumer(std::make_shared<ConsumerAnchor>(ConsumerAnchor{std::make_shared<State>()}))
+        : m_consumer(std::make_shared<ConsumerAnchor>(std::make_shared<State>()))
     {
         build(Continuation(m_consumer->state));
     }

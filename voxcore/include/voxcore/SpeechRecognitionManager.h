@@ -107,6 +107,9 @@ signals:
 private:
     void handleAmplitudeUpdate(float level);
     QCoro::Task<bool> requestMicrophonePermission();
+    // requestPermissionIfNeed(), saying "Permission denied" when refused; false also when the
+    // manager went away meanwhile.
+    QCoro::Task<bool> checkPermission();
     QCoro::Task<> consumeMicrophoneStream(TranscriptStream stream, std::shared_ptr<CancellableTask> task);
     void cancelMicrophoneTask();
 

@@ -16,10 +16,13 @@ QCoro::Task<T> awaitCallback(std::function<void(std::function<void(T)>)> start, 
     auto [stream, continuation] = AsyncStream<T>::makeStream();
     struct Completion
     {
-        typename AsyncStream<T>::Continuation continuation;
+        explicit Completion(typename AsyncStream<T>::Continuation continuation) : continuation(std::move(continuation)) {}
+        Completion(const Completion &) = delete;
+        Completion &operator=(const Completion &) = delete;
         ~Completion() { continuation.finish(); }
+        const typename AsyncStream<T>::Continuation continuation;
     };
-    auto completion = std::make_shared<Completion>(Completion{continuation});
+    auto completion = std::make_shared<Completion>(continuation);
     start([completion](T answer) {
         completion->continuation.yield(std::move(answer));
         completion->continuation.finish();

@@ -1,0 +1,529 @@
+// SpeechRecognitionManager on a fake provider: permission paths, the state of a microphone or
+// file transcription, stop and clear, the level window, languages and change notification.
+
+#include <voxcore/SpeechRecognitionError.h>
+#include <voxcore/SpeechRecognitionManager.h>
+
+#include "FakePlatform.h"
+
+#include <QCoro/QCoroTask>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+class FakeProvider : public SpeechRecognitionProvider
+{
+public:
+    bool isAvailable() const override { return true; }
+    QList<Locale> supportedLocales() const override { return locales; }
+    bool hasPermission() const override { return permission; }
+    QCoro::Task<bool> requestAuthorization() override
+    {
+        ++authorizationRequests;
+        co_return authorizationAnswer;
+    }
+    QCoro::Task<QString> transcribeAudioFile(QUrl url, Locale locale) override
+    {
+        fileRequests.append({url, locale.identifier()});
+        if (fileError)
+            throw *fileError;
+        co_return fileText;
+    }
+    QCoro::Task<TranscriptStream> transcribeMicrophone(Locale locale, std::function<void(float)> onAmplitudeUpdate) override
+    {
+        microphoneLocales.append(locale.identifier());
+        if (microphoneError)
+            throw *microphoneError;
+        levels = std::move(onAmplitudeUpdate);
+        TranscriptStream stream([this](TranscriptStream::Continuation continuation) {
+            continuation.setOnTermination([this] { ++terminations; });
+            producer = continuation;
+        });
+        co_return stream;
+    }
+
+    QList<Locale> locales{Locale("en-US")};
+    bool permission = true;
+    bool authorizationAnswer = true;
+    int authorizationRequests = 0;
+    QString fileText;
+    std::optional<SpeechRecognitionError> fileError;
+    std::optional<SpeechRecognitionError> microphoneError;
+    QList<QPair<QUrl, QString>> fileRequests;
+    QStringList microphoneLocales;
+    std::function<void(float)> levels;
+    std::optional<TranscriptStream::Continuation> producer;
+    int terminations = 0;
+};
+
+struct Fixture
+{
+    explicit Fixture(AuthorizationStatus microphoneStatus = AuthorizationStatus::authorized)
+        : microphone(std::make_shared<FakeMicrophone>(microphoneStatus)),
+          localeServices(std::make_shared<FakeLocaleServices>())
+    {
+        auto fake = std::make_unique<FakeProvider>();
+        provider = fake.get();
+        configure(*provider);
+        manager = std::make_unique<SpeechRecognitionManager>(std::move(fake), microphone, localeServices);
+    }
+    std::function<void(FakeProvider &)> configure = [](FakeProvider &) {};
+    FakeProvider *provider = nullptr;
+    std::shared_ptr<FakeMicrophone> microphone;
+    std::shared_ptr<FakeLocaleServices> localeServices;
+    std::unique_ptr<SpeechRecognitionManager> manager;
+};
+
+std::unique_ptr<Fixture> runningTranscription()
+{
+    auto fixture = std::make_unique<Fixture>();
+    QCoro::waitFor(fixture->manager->startMicrophoneTranscription());
+    return fixture;
+}
+
+// Lets queued work (resumed consumers, posted clean-ups) run.
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class TestSpeechRecognitionManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aNewManagerStartsAtRest()
+    {
+        Fixture fixture;
+        const auto &manager = *fixture.manager;
+        QCOMPARE(manager.currentLanguageCode(), QStringLiteral("en-US"));
+        QCOMPARE(manager.currentAmplitude(), 0.15);
+        QVERIFY(manager.normalizedSamples().isEmpty());
+        QVERIFY(!manager.errorMessage());
+        QVERIFY(!manager.isTranscribing());
+        QVERIFY(manager.transcriptionResult().isEmpty());
+    }
+
+    void isAuthorizedNeedsSpeechAndMicrophone_data()
+    {
+        QTest::addColumn<bool>("speechAnswer");
+        QTest::addColumn<AuthorizationStatus>("microphoneStatus");
+        QTest::addColumn<bool>("microphoneAnswer");
+        QTest::addColumn<bool>("authorized");
+        QTest::addColumn<int>("microphoneRequests");
+        QTest::newRow("both granted") << true << AuthorizationStatus::authorized << false << true << 0;
+        QTest::newRow("speech refused") << false << AuthorizationStatus::authorized << false << false << 0;
+        QTest::newRow("microphone denied") << true << AuthorizationStatus::denied << true << false << 0;
+        QTest::newRow("microphone restricted") << true << AuthorizationStatus::restricted << true << false << 0;
+        QTest::newRow("microphone asked, yes") << true << AuthorizationStatus::notDetermined << true << true << 1;
+        QTest::newRow("microphone asked, no") << true << AuthorizationStatus::notDetermined << false << false << 1;
+        QTest::newRow("speech refused, microphone still asked")
+            << false << AuthorizationStatus::notDetermined << true << false << 1;
+        QTest::newRow("unknown microphone status") << true << AuthorizationStatus(9) << true << false << 0;
+    }
+
+    void isAuthorizedNeedsSpeechAndMicrophone()
+    {
+        QFETCH(bool, speechAnswer);
+        QFETCH(AuthorizationStatus, microphoneStatus);
+        QFETCH(bool, microphoneAnswer);
+        QFETCH(bool, authorized);
+        QFETCH(int, microphoneRequests);
+
+        Fixture fixture(microphoneStatus);
+        fixture.microphone->answer = microphoneAnswer;
+        fixture.provider->authorizationAnswer = speechAnswer;
+        QCOMPARE(fixture.manager->isAuthorized(), microphoneStatus == AuthorizationStatus::authorized);
+
+        // The construction-time request runs on the next turn of the event loop.
+        QCOMPARE(fixture.provider->authorizationRequests, 0);
+        settle();
+        QCOMPARE(fixture.provider->authorizationRequests, 1);
+        QCOMPARE(fixture.manager->isAuthorized(), authorized);
+        QCOMPARE(fixture.microphone->accessRequests, microphoneRequests);
+
+        QCOMPARE(QCoro::waitFor(fixture.manager->requestPermissionIfNeed()), authorized);
+    }
+
+    void isAuthorizedAtConstructionAsksNobody()
+    {
+        Fixture fixture(AuthorizationStatus::authorized);
+        QVERIFY(fixture.manager->isAuthorized());
+        Fixture withoutSpeech;
+        withoutSpeech.provider->permission = false; // read at construction only
+        QVERIFY(withoutSpeech.manager->isAuthorized());
+        QCOMPARE(withoutSpeech.provider->authorizationRequests, 0);
+    }
+
+    void startingWithoutPermissionChangesNothingElse()
+    {
+        Fixture fixture(AuthorizationStatus::denied);
+        auto &manager = *fixture.manager;
+        manager.setTranscriptionResult(QStringLiteral("earlier words"));
+        QSignalSpy transcribing(&manager, &SpeechRecognitionManager::isTranscribingChanged);
+
+        QCoro::waitFor(manager.startMicrophoneTranscription());
+        QCOMPARE(manager.errorMessage(), QStringLiteral("Permission denied"));
+        QVERIFY(!manager.isTranscribing());
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("earlier words"));
+        QCOMPARE(transcribing.count(), 0);
+        QVERIFY(fixture.provider->microphoneLocales.isEmpty());
+
+        QCoro::waitFor(manager.transcribeAudioFile(QUrl::fromLocalFile("/tmp/a.wav")));
+        QCOMPARE(manager.errorMessage(), QStringLiteral("Permission denied"));
+        QVERIFY(fixture.provider->fileRequests.isEmpty());
+    }
+
+    void aStartResetsTheStateAndStreamsTheTranscript()
+    {
+        Fixture fixture;
+        auto &manager = *fixture.manager;
+        manager.setTranscriptionResult(QStringLiteral("old"));
+        manager.setErrorMessage(QStringLiteral("old error"));
+        manager.setCurrentAmplitude(0.8);
+        manager.setNormalizedSamples({0.5f, 0.6f});
+        QSignalSpy results(&manager, &SpeechRecognitionManager::transcriptionResultChanged);
+
+        QCoro::waitFor(manager.startMicrophoneTranscription());
+        QVERIFY(manager.isTranscribing());
+        QVERIFY(manager.transcriptionResult().isEmpty());
+        QVERIFY(!manager.errorMessage());
+        QVERIFY(manager.normalizedSamples().isEmpty());
+        QCOMPARE(manager.currentAmplitude(), 0.15);
+        QCOMPARE(fixture.provider->microphoneLocales, QStringList{"en-US"});
+
+        auto &producer = *fixture.provider->producer;
+        producer.yield(QStringLiteral("hello"));
+        producer.yield(QStringLiteral("hello"));
+        producer.yield(QStringLiteral("hello world"));
+        settle();
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("hello world"));
+        QCOMPARE(results.count(), 3); // emptied, then two different texts
+
+        producer.finish();
+        settle();
+        QVERIFY(!manager.isTranscribing());
+        QVERIFY(!manager.errorMessage());
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("hello world"));
+        QCOMPARE(fixture.provider->terminations, 1);
+    }
+
+    void aStreamErrorKeepsTheTranscriptSoFar()
+    {
+        auto fixture = runningTranscription();
+        auto &producer = *fixture->provider->producer;
+        producer.yield(QStringLiteral("so far"));
+        producer.finish(SpeechRecognitionError::recognitionFailed(std::make_exception_ptr(PlatformError("decoder gone"))));
+        settle();
+        QCOMPARE(fixture->manager->errorMessage(), QStringLiteral("Recognition failed: decoder gone"));
+        QVERIFY(!fixture->manager->isTranscribing());
+        QCOMPARE(fixture->manager->transcriptionResult(), QStringLiteral("so far"));
+    }
+
+    void aProviderThatCannotStartReportsWhy_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unavailable") << 0 << "Speech recognition is not available";
+        QTest::newRow("engine") << 1 << "Audio engine error: no source";
+    }
+
+    void aProviderThatCannotStartReportsWhy()
+    {
+        QFETCH(int, which);
+        QFETCH(QString, message);
+        Fixture fixture;
+        fixture.provider->microphoneError =
+            which == 0 ? SpeechRecognitionError::unavailable()
+                       : SpeechRecognitionError::audioEngineError(std::make_exception_ptr(PlatformError("no source")));
+        QSignalSpy transcribing(fixture.manager.get(), &SpeechRecognitionManager::isTranscribingChanged);
+        QCoro::waitFor(fixture.manager->startMicrophoneTranscription());
+        QCOMPARE(fixture.manager->errorMessage(), message);
+        QVERIFY(!fixture.manager->isTranscribing());
+        QCOMPARE(transcribing.count(), 2); // true during the set-up, then false
+    }
+
+    void stopKeepsTheTranscriptAndEndsTheStream()
+    {
+        auto fixture = runningTranscription();
+        auto &manager = *fixture->manager;
+        auto producer = *fixture->provider->producer;
+        producer.yield(QStringLiteral("last partial"));
+        settle();
+        fixture->provider->levels(0.7f);
+        settle();
+        QCOMPARE(manager.currentAmplitude(), double(0.7f));
+
+        manager.stopMicrophoneTranscription();
+        QVERIFY(!manager.isTranscribing());
+        QCOMPARE(manager.currentAmplitude(), 0.15);
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("last partial"));
+        QCOMPARE(manager.normalizedSamples(), QList<float>{0.7f});
+        QCOMPARE(fixture->provider->terminations, 1);
+
+        // The cancelled consumer neither reads on nor touches the state when it resumes.
+        producer.yield(QStringLiteral("too late"));
+        settle();
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("last partial"));
+        manager.stopMicrophoneTranscription();
+        QCOMPARE(fixture->provider->terminations, 1);
+    }
+
+    void aCancelledConsumerDoesNotEndTheNextTranscription()
+    {
+        auto fixture = runningTranscription();
+        auto &manager = *fixture->manager;
+        manager.stopMicrophoneTranscription();
+        QCoro::waitFor(manager.startMicrophoneTranscription()); // before the old consumer resumed
+        settle();
+        QVERIFY(manager.isTranscribing());
+        fixture->provider->producer->yield(QStringLiteral("new words"));
+        settle();
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("new words"));
+    }
+
+    void stopWhenNothingRunsOnlyRestsTheAmplitude()
+    {
+        Fixture fixture;
+        settle();
+        auto &manager = *fixture.manager;
+        manager.setTranscriptionResult(QStringLiteral("kept"));
+        manager.setCurrentAmplitude(0.5);
+        QSignalSpy amplitude(&manager, &SpeechRecognitionManager::currentAmplitudeChanged);
+        QSignalSpy transcript(&manager, &SpeechRecognitionManager::transcriptionResultChanged);
+        QSignalSpy samples(&manager, &SpeechRecognitionManager::normalizedSamplesChanged);
+        QSignalSpy error(&manager, &SpeechRecognitionManager::errorMessageChanged);
+        QSignalSpy transcribing(&manager, &SpeechRecognitionManager::isTranscribingChanged);
+
+        manager.stopMicrophoneTranscription();
+        QCOMPARE(manager.currentAmplitude(), 0.15);
+        QCOMPARE(amplitude.count(), 1);
+        QCOMPARE(transcript.count() + samples.count() + error.count() + transcribing.count(), 0);
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("kept"));
+    }
+
+    void clearDuringATranscriptionLetsTheNextResultRefill()
+    {
+        auto fixture = runningTranscription();
+        auto &manager = *fixture->manager;
+        auto &producer = *fixture->provider->producer;
+        producer.yield(QStringLiteral("one two"));
+        fixture->provider->levels(0.4f);
+        settle();
+        manager.setErrorMessage(QStringLiteral("something"));
+
+        QSignalSpy samples(&manager, &SpeechRecognitionManager::normalizedSamplesChanged);
+        manager.clearTranscription();
+        QVERIFY(manager.transcriptionResult().isEmpty());
+        QVERIFY(!manager.errorMessage());
+        QVERIFY(manager.normalizedSamples().isEmpty());
+        QCOMPARE(samples.count(), 1);
+        QCOMPARE(manager.currentAmplitude(), 0.15);
+        QVERIFY(manager.isTranscribing());
+
+        producer.yield(QStringLiteral("one two three"));
+        settle();
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("one two three"));
+    }
+
+    void theLevelWindowKeepsTheLatestHundredInArrivalOrder()
+    {
+        auto fixture = runningTranscription();
+        auto &manager = *fixture->manager;
+        QSignalSpy samples(&manager, &SpeechRecognitionManager::normalizedSamplesChanged);
+        for (int i = 0; i < 150; ++i)
+            fixture->provider->levels(float(i) / 1000.0f);
+
+        const QList<float> window = manager.normalizedSamples();
+        QCOMPARE(window.size(), 100);
+        for (int i = 0; i < 100; ++i)
+            QCOMPARE(window[i], float(i + 50) / 1000.0f);
+        QCOMPARE(samples.count(), 150 + 50); // one per level, one more per trim
+    }
+
+    void theDisplayedAmplitudeIsFlooredTheWindowIsNot_data()
+    {
+        QTest::addColumn<float>("level");
+        QTest::addColumn<double>("amplitude");
+        QTest::newRow("silence") << 0.0f << 0.15;
+        QTest::newRow("quiet") << 0.1f << 0.15;
+        QTest::newRow("just below") << 0.1499f << 0.15;
+        // The single-precision 0.15 widens to a double slightly above the floor.
+        QTest::newRow("float 0.15") << 0.15f << double(0.15f);
+        QTest::newRow("just above") << 0.25f << double(0.25f);
+        QTest::newRow("loud") << 0.6f << double(0.6f);
+        QTest::newRow("full scale") << 1.0f << 1.0;
+    }
+
+    void theDisplayedAmplitudeIsFlooredTheWindowIsNot()
+    {
+        QFETCH(float, level);
+        QFETCH(double, amplitude);
+        auto fixture = runningTranscription();
+        fixture->provider->levels(level);
+        QCOMPARE(fixture->manager->currentAmplitude(), amplitude);
+        QCOMPARE(fixture->manager->normalizedSamples(), QList<float>{level});
+    }
+
+    void aLevelArrivingAfterStopIsStillShown()
+    {
+        auto fixture = runningTranscription();
+        fixture->manager->stopMicrophoneTranscription();
+        fixture->provider->levels(0.9f);
+        QCOMPARE(fixture->manager->currentAmplitude(), double(0.9f));
+        QCOMPARE(fixture->manager->normalizedSamples(), QList<float>{0.9f});
+    }
+
+    void aLevelArrivingAfterTheManagerIsGoneIsDropped()
+    {
+        auto fixture = runningTranscription();
+        auto levels = fixture->provider->levels;
+        fixture->manager.reset();
+        levels(0.5f); // must not touch the destroyed manager
+        settle();
+    }
+
+    void setLanguageAcceptsOnlyListedLocales()
+    {
+        Fixture fixture;
+        fixture.provider->locales = {Locale("de-DE"), Locale("en-US")};
+        auto &manager = *fixture.manager;
+        QSignalSpy locale(&manager, &SpeechRecognitionManager::currentLocaleChanged);
+
+        manager.setLanguage(Locale("fr-FR"));
+        QCOMPARE(manager.currentLanguageCode(), QStringLiteral("en-US"));
+        QCOMPARE(manager.errorMessage(), QStringLiteral("Language 'fr-FR' is not supported by the current provider"));
+        QVERIFY(!manager.isLanguageSupported(Locale("fr-FR")));
+        QVERIFY(!manager.isLanguageSupported(Locale("de_DE")));
+        QCOMPARE(locale.count(), 0);
+
+        manager.setLanguageCode(QStringLiteral("de-DE"));
+        QCOMPARE(manager.currentLanguageCode(), QStringLiteral("de-DE"));
+        QVERIFY(!manager.errorMessage());
+        QCOMPARE(locale.count(), 1);
+
+        manager.setLanguage(Locale("de-DE"));
+        QCOMPARE(locale.count(), 1);
+
+        QCoro::waitFor(manager.startMicrophoneTranscription());
+        QCOMPARE(fixture.provider->microphoneLocales, QStringList{"de-DE"});
+    }
+
+    void supportedLanguagesNameEachLocaleTwiceAndSortPlainly()
+    {
+        Fixture fixture;
+        fixture.provider->locales = {Locale("fr-FR"), Locale("xx-YY"), Locale("de-DE"), Locale("en-US"), Locale("ee-GH")};
+        auto &names = fixture.localeServices->names;
+        names[{"fr-FR", "en-US"}] = "French (France)";
+        names[{"fr-FR", "fr-FR"}] = "français (France)";
+        names[{"de-DE", "en-US"}] = "German (Germany)";
+        names[{"de-DE", "de-DE"}] = "Deutsch (Deutschland)";
+        names[{"en-US", "en-US"}] = "English (United States)";
+        names[{"ee-GH", "en-US"}] = QString::fromUtf8("\xc3\x89w\xc3\xa9 (Ghana)"); // Éwé sorts after ASCII
+        names[{"ee-GH", "ee-GH"}] = QStringLiteral("Eʋegbe (Ghana nutome)");
+
+        const QList<SpeechRecognitionManager::Language> languages = fixture.manager->supportedLanguages();
+        QStringList got;
+        for (const auto &language : languages) {
+            got.append(language.name);
+            QCOMPARE(language.locale.identifier(), language.code);
+        }
+        const QStringList expected{
+            "English (United States) - English (United States) [en-US]",
+            "French (France) - français (France) [fr-FR]",
+            "German (Germany) - Deutsch (Deutschland) [de-DE]",
+            "xx-YY - xx-YY [xx-YY]",
+            QString::fromUtf8("\xc3\x89w\xc3\xa9 (Ghana) - ") + QStringLiteral("Eʋegbe (Ghana nutome) [ee-GH]"),
+        };
+        QCOMPARE(got, expected);
+
+        const QVariantList forQml = fixture.manager->supportedLanguagesForQml();
+        QCOMPARE(forQml.size(), 5);
+        QCOMPARE(forQml[2].toMap().value("code").toString(), QStringLiteral("de-DE"));
+        QCOMPARE(forQml[2].toMap().value("name").toString(), expected[2]);
+    }
+
+    void currentLanguageNameUsesTheLanguagePart_data()
+    {
+        QTest::addColumn<QString>("identifier");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("named") << "de-DE" << "German";
+        QTest::newRow("leading hyphen") << "-de-DE" << "German";
+        QTest::newRow("no name known") << "xx-YY" << "xx-YY";
+        QTest::newRow("no language part") << "--" << "--";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void currentLanguageNameUsesTheLanguagePart()
+    {
+        QFETCH(QString, identifier);
+        QFETCH(QString, name);
+        Fixture fixture;
+        fixture.localeServices->user = Locale("en-GB");
+        fixture.localeServices->names[{"de", "en-GB"}] = "German";
+        fixture.manager->setCurrentLocale(Locale(identifier));
+        QCOMPARE(fixture.manager->currentLacnguageName(), name);
+        QCOMPARE(fixture.manager->currentLanguageCode(), identifier);
+    }
+
+    void assigningTheSameValueNotifiesNobody()
+    {
+        Fixture fixture;
+        settle();
+        auto &manager = *fixture.manager;
+        QSignalSpy transcribing(&manager, &SpeechRecognitionManager::isTranscribingChanged);
+        QSignalSpy transcript(&manager, &SpeechRecognitionManager::transcriptionResultChanged);
+        QSignalSpy error(&manager, &SpeechRecognitionManager::errorMessageChanged);
+        QSignalSpy authorized(&manager, &SpeechRecognitionManager::isAuthorizedChanged);
+        QSignalSpy amplitude(&manager, &SpeechRecognitionManager::currentAmplitudeChanged);
+        QSignalSpy samples(&manager, &SpeechRecognitionManager::normalizedSamplesChanged);
+        QSignalSpy locale(&manager, &SpeechRecognitionManager::currentLocaleChanged);
+
+        manager.setIsTranscribing(false);
+        manager.setTranscriptionResult(QString());
+        manager.setErrorMessage(std::nullopt);
+        manager.setIsAuthorized(manager.isAuthorized());
+        manager.setCurrentAmplitude(0.15);
+        manager.setNormalizedSamples({});
+        manager.setCurrentLocale(Locale("en-US"));
+        for (QSignalSpy *spy : {&transcribing, &transcript, &error, &authorized, &amplitude, &samples, &locale})
+            QCOMPARE(spy->count(), 0);
+
+        manager.setErrorMessage(QString()); // present but empty differs from absent
+        QCOMPARE(error.count(), 1);
+        manager.setNormalizedSamples({0.1f});
+        manager.setNormalizedSamples({0.1f});
+        QCOMPARE(samples.count(), 1);
+    }
+
+    void fileTranscriptionFillsTheTranscriptOrSaysWhy()
+    {
+        Fixture fixture;
+        auto &manager = *fixture.manager;
+        fixture.provider->fileText = QStringLiteral("the whole file");
+        manager.setErrorMessage(QStringLiteral("old"));
+        QSignalSpy transcribing(&manager, &SpeechRecognitionManager::isTranscribingChanged);
+        const QUrl file = QUrl::fromLocalFile("/tmp/speech.wav");
+
+        QCoro::waitFor(manager.transcribeAudioFile(file));
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("the whole file"));
+        QVERIFY(!manager.isTranscribing());
+        QVERIFY(!manager.errorMessage());
+        QCOMPARE(transcribing.count(), 2);
+        QCOMPARE(fixture.provider->fileRequests.first().first, file);
+        QCOMPARE(fixture.provider->fileRequests.first().second, QStringLiteral("en-US"));
+
+        fixture.provider->fileError = SpeechRecognitionError::recognitionFailed(std::make_exception_ptr(PlatformError("unreadable")));
+        QCoro::waitFor(manager.transcribeAudioFile(file));
+        QCOMPARE(manager.errorMessage(), QStringLiteral("Recognition failed: unreadable"));
+        QVERIFY(manager.transcriptionResult().isEmpty());
+        QVERIFY(!manager.isTranscribing());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSpeechRecognitionManager)
+#include "test_speech_recognition_manager.moc"
