@@ -17,6 +17,8 @@ namespace KeyboardShortcuts {
 // and posting the change notification) when the defaults hold nothing at all
 // under its key; a stored shortcut, or the Boolean false left by a clear, is kept.
 // Identity is rawValue only: names with equal text and different defaults are equal.
+// Create names once the QGuiApplication exists: a stored default is registered
+// as a hot key at once, and without a display that registration fails for good.
 struct Name
 {
     QString rawValue;

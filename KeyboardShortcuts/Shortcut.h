@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QHashFunctions>
+#include <QMetaType>
 #include <QString>
 
 #include <functional>
@@ -23,6 +24,8 @@ struct Shortcut
     int carbonKeyCode = 0;
     int carbonModifiers = 0;
 
+    // Key code 0 (A) without modifiers; for containers and QVariant.
+    Shortcut() = default;
     // Keeps the key code; the modifiers are normalized (only control, option,
     // shift, command and function survive).
     Shortcut(int carbonKeyCode, int carbonModifiers);
@@ -63,6 +66,8 @@ inline size_t qHash(const Shortcut &shortcut, size_t seed = 0) noexcept
 }
 
 } // namespace KeyboardShortcuts
+
+Q_DECLARE_METATYPE(KeyboardShortcuts::Shortcut)
 
 template<>
 struct std::hash<KeyboardShortcuts::Shortcut>
