@@ -23,6 +23,8 @@ X11HotKeys::X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepe
     : QObject(parent), m_connection(connection), m_root(root), m_grabs(connection, root)
 {
     m_autoRepeat = enableAutoRepeatMode(autoRepeat);
+    if (const xcb_query_extension_reply_t *xkb = xcb_get_extension_data(connection, &xcb_xkb_id); xkb && xkb->present)
+        m_xkbFirstEvent = xkb->first_event;
     if (qApp)
         qApp->installNativeEventFilter(this);
 }
@@ -124,11 +126,13 @@ std::optional<quint32> X11HotKeys::registrationFor(std::uint8_t keyCode, std::ui
 
 bool X11HotKeys::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-    if (eventType != "xcb_generic_event_t" || m_registrations.empty())
+    if (eventType != "xcb_generic_event_t")
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
     const std::uint8_t type = event->response_type & 0x7f;
-    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
+    if (isKeyboardMappingChange(type, event))
+        m_grabs.forgetNumLockMask();
+    if ((type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) || m_registrations.empty())
         return false;
     // Press and release events share one layout.
     const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
@@ -136,6 +140,15 @@ bool X11HotKeys::nativeEventFilter(const QByteArray &eventType, void *message, q
         return false;
     return type == XCB_KEY_PRESS ? handlePress(key->detail, key->state, key->time)
                                  : handleRelease(key->detail, key->time);
+}
+
+bool X11HotKeys::isKeyboardMappingChange(std::uint8_t type, const xcb_generic_event_t *event) const
+{
+    if (type == XCB_MAPPING_NOTIFY)
+        return true;
+    // Qt selects these XKB events on its connection; their kind is in the second byte.
+    return m_xkbFirstEvent != 0 && type == m_xkbFirstEvent
+           && (event->pad0 == XCB_XKB_NEW_KEYBOARD_NOTIFY || event->pad0 == XCB_XKB_MAP_NOTIFY);
 }
 
 bool X11HotKeys::handlePress(std::uint8_t keyCode, std::uint16_t state, xcb_timestamp_t time)

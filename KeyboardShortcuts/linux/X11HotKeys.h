@@ -76,8 +76,11 @@ private:
     void release(std::uint8_t keyCode);
     void deliver(quint32 id, bool pressed);
 
+    bool isKeyboardMappingChange(std::uint8_t type, const xcb_generic_event_t *event) const;
+
     xcb_connection_t *m_connection;
     xcb_window_t m_root;
+    std::uint8_t m_xkbFirstEvent = 0;
     X11KeyGrabs m_grabs;
     AutoRepeat m_autoRepeat;
     Delivery m_delivery;

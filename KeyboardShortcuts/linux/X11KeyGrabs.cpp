@@ -42,7 +42,7 @@ X11KeyGrabs::X11KeyGrabs(xcb_connection_t *connection, xcb_window_t root)
 
 std::uint8_t X11KeyGrabs::grab(KeyCombination combination, KeyGrab &grab)
 {
-    grab = KeyGrab{combination, numLockMask()};
+    grab = KeyGrab{combination, readNumLockMask()};
     std::vector<xcb_void_cookie_t> cookies;
     const auto states = grab.modifierStates();
     for (std::uint16_t state : states) {
@@ -75,27 +75,34 @@ void X11KeyGrabs::ungrab(const KeyGrab &grab)
 
 std::vector<bool> X11KeyGrabs::heldElsewhere(const std::vector<KeyCombination> &combinations)
 {
+    // The server checks a new grab against every grab on the window, so thousands
+    // held at once cost quadratic time: probe in chunks, releasing each before the next.
+    constexpr std::size_t combinationsPerChunk = 16;
     const std::uint16_t numLock = numLockMask();
+    std::vector<bool> held(combinations.size(), false);
     struct Probe {
         std::size_t index;
         KeyCombination grabbed;
         xcb_void_cookie_t cookie;
     };
     std::vector<Probe> probes;
-    for (std::size_t i = 0; i < combinations.size(); ++i) {
-        for (std::uint16_t state : lockStates(combinations[i].modifiers, numLock)) {
-            probes.push_back({i, {combinations[i].keyCode, state},
-                              xcb_grab_key_checked(m_connection, false, m_root, state, combinations[i].keyCode,
-                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)});
+    for (std::size_t first = 0; first < combinations.size(); first += combinationsPerChunk) {
+        probes.clear();
+        const std::size_t end = std::min(combinations.size(), first + combinationsPerChunk);
+        for (std::size_t i = first; i < end; ++i) {
+            for (std::uint16_t state : lockStates(combinations[i].modifiers, numLock)) {
+                probes.push_back({i, {combinations[i].keyCode, state},
+                                  xcb_grab_key_checked(m_connection, false, m_root, state, combinations[i].keyCode,
+                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)});
+            }
         }
-    }
-    std::vector<bool> held(combinations.size(), false);
-    for (const Probe &probe : probes) {
-        XcbOwned<xcb_generic_error_t> error(xcb_request_check(m_connection, probe.cookie));
-        if (!error)
-            xcb_ungrab_key(m_connection, probe.grabbed.keyCode, m_root, probe.grabbed.modifiers);
-        else if (error->error_code == badAccess)
-            held[probe.index] = true;
+        for (const Probe &probe : probes) {
+            XcbOwned<xcb_generic_error_t> error(xcb_request_check(m_connection, probe.cookie));
+            if (!error)
+                xcb_ungrab_key(m_connection, probe.grabbed.keyCode, m_root, probe.grabbed.modifiers);
+            else if (error->error_code == badAccess)
+                held[probe.index] = true;
+        }
     }
     xcb_flush(m_connection);
     return held;
@@ -103,6 +110,12 @@ std::vector<bool> X11KeyGrabs::heldElsewhere(const std::vector<KeyCombination> &
 
 std::uint16_t X11KeyGrabs::numLockMask()
 {
+    return m_numLockMask ? *m_numLockMask : readNumLockMask();
+}
+
+std::uint16_t X11KeyGrabs::readNumLockMask()
+{
+    m_numLockMask.reset();
     const xcb_setup_t *setup = xcb_get_setup(m_connection);
     const auto modifierCookie = xcb_get_modifier_mapping(m_connection);
     const auto keyboardCookie = xcb_get_keyboard_mapping(m_connection, setup->min_keycode,
@@ -132,10 +145,10 @@ std::uint16_t X11KeyGrabs::numLockMask()
         for (int i = 0; i < perModifier; ++i) {
             const xcb_keycode_t keyCode = keyCodes[modifier * perModifier + i];
             if (keyCode != 0 && isNumLock(keyCode))
-                return std::uint16_t(1u << modifier);
+                return *(m_numLockMask = std::uint16_t(1u << modifier));
         }
     }
-    return 0;
+    return *(m_numLockMask = 0);
 }
 
 } // namespace KeyboardShortcuts::X11

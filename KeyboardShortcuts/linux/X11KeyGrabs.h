@@ -4,6 +4,7 @@
 // modifier state exactly and a hot key must also work with Caps Lock or Num Lock on.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <xcb/xcb.h>
@@ -46,12 +47,18 @@ public:
     // batch, so the cost is one round trip however many combinations are asked.
     std::vector<bool> heldElsewhere(const std::vector<KeyCombination> &combinations);
 
-    // The real modifier bit that Num_Lock is mapped to in the server's modifier map (0 if none).
+    // The real modifier bit that Num_Lock is mapped to in the server's modifier map
+    // (0 if none). Grabs read it afresh; probes use the last one read, until
+    // forgetNumLockMask() after a change of the keyboard mapping.
     std::uint16_t numLockMask();
+    void forgetNumLockMask() { m_numLockMask.reset(); }
 
 private:
+    std::uint16_t readNumLockMask();
+
     xcb_connection_t *m_connection;
     xcb_window_t m_root;
+    std::optional<std::uint16_t> m_numLockMask;
 };
 
 } // namespace KeyboardShortcuts::X11

@@ -137,6 +137,14 @@ private slots:
         QCOMPARE(holder.start(xKeyCodeA, controlSuperMask), QStringLiteral("grabbed"));
         QCOMPARE(m_hotKeys->heldElsewhere({{carbonA, controlCommand}, {carbonA, 0x1000}}),
                  (std::vector<bool>{true, false}));
+        // Many candidates are probed in chunks; the held one comes last.
+        std::vector<std::pair<int, int>> candidates;
+        for (int keyCode = 1; keyCode < 40; ++keyCode)
+            candidates.emplace_back(keyCode, controlCommand);
+        candidates.emplace_back(carbonA, controlCommand);
+        std::vector<bool> expected(candidates.size(), false);
+        expected.back() = true;
+        QCOMPARE(m_hotKeys->heldElsewhere(candidates), expected);
         QCOMPARE(m_hotKeys->registerHotKey(carbonA, controlCommand, hotKeyId), hotKeyTaken);
         // The lock states that were grabbed before the refusal were released again.
         GrabHolder capsLockHolder;
