@@ -1,10 +1,17 @@
 #include "RecorderAlert.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QWindow>
 
 namespace KeyboardShortcuts {
+
+void RecorderAlertPresenter::beep()
+{
+    QApplication::beep();
+}
+
 namespace {
 
 class MessageBoxRecorderAlertPresenter final : public RecorderAlertPresenter

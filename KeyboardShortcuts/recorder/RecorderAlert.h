@@ -30,10 +30,12 @@ class RecorderAlertPresenter
 public:
     virtual ~RecorderAlertPresenter() = default;
     virtual int runModal(QWindow *window, const RecorderAlert &alert) = 0;
+    // The system beep for a combination that lacks a modifier.
+    virtual void beep();
 };
 
-// The presenter every recorder uses: a QMessageBox unless replaced (tests
-// answer alerts through their own presenter).
+// The presenter every recorder uses: a QMessageBox and QApplication::beep()
+// unless replaced (tests answer alerts through their own presenter).
 RecorderAlertPresenter &recorderAlertPresenter();
 void setRecorderAlertPresenter(std::unique_ptr<RecorderAlertPresenter> presenter);
 

@@ -13,7 +13,6 @@
 #include <NotificationCenter.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QQuickWindow>
 #include <QTimer>
@@ -344,13 +343,13 @@ bool RecorderCocoa::handleKeyDown(QKeyEvent &qtEvent)
         return false;
     }
     if ((flags & requiredModifiersMask) == 0 && !isFunctionKey(qtEvent)) {
-        QApplication::beep();
+        recorderAlertPresenter().beep();
         return false;
     }
 
     const auto shortcut = Shortcut::fromEvent(event);
     if (!shortcut) {
-        QApplication::beep();
+        recorderAlertPresenter().beep();
         return false;
     }
 
