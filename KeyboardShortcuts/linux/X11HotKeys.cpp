@@ -9,20 +9,19 @@
 
 namespace KeyboardShortcuts::X11 {
 
-X11HotKeys *X11HotKeys::forApplication(AutoRepeat autoRepeat)
+X11HotKeys *X11HotKeys::forApplication()
 {
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
     if (!connection || xcb_connection_has_error(connection))
         return nullptr;
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    return new X11HotKeys(connection, screen->root, autoRepeat, qGuiApp);
+    return new X11HotKeys(connection, screen->root, qGuiApp);
 }
 
-X11HotKeys::X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepeat autoRepeat, QObject *parent)
+X11HotKeys::X11HotKeys(xcb_connection_t *connection, xcb_window_t root, QObject *parent)
     : QObject(parent), m_connection(connection), m_root(root), m_grabs(connection, root)
 {
-    m_autoRepeat = enableAutoRepeatMode(autoRepeat);
     if (const xcb_query_extension_reply_t *xkb = xcb_get_extension_data(connection, &xcb_xkb_id); xkb && xkb->present)
         m_xkbFirstEvent = xkb->first_event;
     if (qApp)
@@ -35,23 +34,6 @@ X11HotKeys::~X11HotKeys()
         qApp->removeNativeEventFilter(this);
     for (const auto &[id, registration] : m_registrations)
         m_grabs.ungrab(registration.grab);
-    // The auto-repeat mode is left as it is: it belongs to the connection, which
-    // another instance may share.
-}
-
-X11HotKeys::AutoRepeat X11HotKeys::enableAutoRepeatMode(AutoRepeat wanted)
-{
-    const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
-    XcbOwned<xcb_xkb_use_extension_reply_t> extension(xcb_xkb_use_extension_reply(
-        m_connection, xcb_xkb_use_extension(m_connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr));
-    if (!extension || !extension->supported)
-        return AutoRepeat::pairedEvents;
-    const std::uint32_t value = wanted == AutoRepeat::detectable ? flag : 0;
-    XcbOwned<xcb_xkb_per_client_flags_reply_t> flags(xcb_xkb_per_client_flags_reply(
-        m_connection, xcb_xkb_per_client_flags(m_connection, XCB_XKB_ID_USE_CORE_KBD, flag, value, 0, 0, 0),
-        nullptr));
-    const bool detectable = flags && (flags->supported & flag) && (flags->value & flag);
-    return detectable ? AutoRepeat::detectable : AutoRepeat::pairedEvents;
 }
 
 int X11HotKeys::registerHotKey(int carbonKeyCode, int carbonModifiers, quint32 id)
@@ -154,7 +136,7 @@ bool X11HotKeys::isKeyboardMappingChange(std::uint8_t type, const xcb_generic_ev
 bool X11HotKeys::handlePress(std::uint8_t keyCode, std::uint16_t state, xcb_timestamp_t time)
 {
     if (m_heldRelease) {
-        // Classic auto-repeat: the release just before this press, with its time stamp, was no release.
+        // Classic auto-repeat: the release just before this press, with its time stamp, was none.
         if (m_heldRelease->keyCode == keyCode && m_heldRelease->time == time) {
             m_heldRelease.reset();
             return true;
@@ -177,10 +159,6 @@ bool X11HotKeys::handleRelease(std::uint8_t keyCode, xcb_timestamp_t time)
     // Matched by the key that went down, not by the modifiers, which may have been let go first.
     if (!m_pressed.count(keyCode))
         return false;
-    if (m_autoRepeat == AutoRepeat::detectable) {
-        release(keyCode);
-        return true;
-    }
     if (m_heldRelease)
         deliverHeldRelease();
     const std::uint64_t serial = ++m_releaseSerial;

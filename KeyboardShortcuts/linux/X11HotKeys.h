@@ -2,6 +2,13 @@
 // System-wide hot keys on X11: passive key grabs on the root window, made through
 // Qt's own xcb connection, and a native event filter that turns the grabbed key
 // presses and releases into (id, pressed) deliveries on the main thread.
+//
+// One delivery per physical press and release, whichever way the server repeats a
+// held key: classic auto-repeat sends release/press pairs with one time stamp, so a
+// release is held back for one event-loop turn to see whether its press follows;
+// XKB detectable auto-repeat sends press, press, ..., release, so a press of a key
+// already down is dropped. The connection's auto-repeat mode is left alone: Qt
+// marks its own repeated key events by the pairs.
 
 #include "X11KeyGrabs.h"
 
@@ -28,22 +35,13 @@ class X11HotKeys : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
 public:
-    // How X auto-repeat is told apart from real key releases.
-    enum class AutoRepeat {
-        // XKB detectable auto-repeat: a held key sends press, press, ..., release.
-        // Falls back to pairedEvents when the server refuses it.
-        detectable,
-        // Classic auto-repeat: release and press pairs with one time stamp. A release
-        // is held back for one event-loop turn to see whether its press follows.
-        pairedEvents,
-    };
     using Delivery = std::function<void(quint32 id, bool pressed)>;
 
     // Uses the connection of the running QGuiApplication; none unless it runs on xcb.
     // The application owns the result, so that it goes before the connection does.
-    static X11HotKeys *forApplication(AutoRepeat autoRepeat = AutoRepeat::detectable);
+    static X11HotKeys *forApplication();
 
-    X11HotKeys(xcb_connection_t *connection, xcb_window_t root, AutoRepeat autoRepeat, QObject *parent = nullptr);
+    X11HotKeys(xcb_connection_t *connection, xcb_window_t root, QObject *parent = nullptr);
     ~X11HotKeys() override;
 
     int registerHotKey(int carbonKeyCode, int carbonModifiers, quint32 id);
@@ -53,8 +51,6 @@ public:
     // Which of the (carbonKeyCode, carbonModifiers) combinations another X client holds.
     // Combinations this object holds, or that cannot be grabbed at all, count as not held.
     std::vector<bool> heldElsewhere(const std::vector<std::pair<int, int>> &combinations);
-
-    AutoRepeat autoRepeat() const { return m_autoRepeat; }
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
@@ -68,7 +64,6 @@ private:
         std::uint64_t serial;
     };
 
-    AutoRepeat enableAutoRepeatMode(AutoRepeat wanted);
     std::optional<quint32> registrationFor(std::uint8_t keyCode, std::uint16_t state) const;
     bool handlePress(std::uint8_t keyCode, std::uint16_t state, xcb_timestamp_t time);
     bool handleRelease(std::uint8_t keyCode, xcb_timestamp_t time);
@@ -82,7 +77,6 @@ private:
     xcb_window_t m_root;
     std::uint8_t m_xkbFirstEvent = 0;
     X11KeyGrabs m_grabs;
-    AutoRepeat m_autoRepeat;
     Delivery m_delivery;
     std::map<quint32, Registration> m_registrations;
     std::map<std::uint8_t, quint32> m_pressed; // key code held down -> registration id
