@@ -20,7 +20,8 @@ public:
     static std::unique_ptr<XkbKeyboardLayout> connect();
 
     // What the key at a Carbon key code's position types at the first shift level,
-    // without modifiers, in the current group; none for no key position or no text.
+    // without modifiers, in the current group (a dead key: its accent, e.g. "^");
+    // none for no key position or no text.
     std::optional<QString> character(int carbonKeyCode);
 
     // How many times a keymap has been read from the server (for tests and benchmarks).

@@ -18,7 +18,7 @@ private slots:
         QTest::addColumn<QString>("layout");
         QTest::addColumn<int>("carbonKeyCode");
         QTest::addColumn<QString>("character");
-        // Carbon codes: a 0, q 12, z 6, y 16, semicolon 41, one 18.
+        // Carbon codes: a 0, q 12, z 6, y 16, semicolon 41, one 18, [ 33, ` 50, = 24.
         QTest::newRow("us: A position") << "us" << 0 << "a";
         QTest::newRow("us: Z position") << "us" << 6 << "z";
         QTest::newRow("us: semicolon position") << "us" << 41 << ";";
@@ -28,6 +28,9 @@ private slots:
         QTest::newRow("fr: A position types q") << "fr" << 0 << "q";
         QTest::newRow("fr: Q position types a") << "fr" << 12 << "a";
         QTest::newRow("fr: 1 position types &") << "fr" << 18 << "&";
+        QTest::newRow("fr: [ position shows its dead circumflex") << "fr" << 33 << "^";
+        QTest::newRow("de: ` position shows its dead circumflex") << "de" << 50 << "^";
+        QTest::newRow("de: = position shows its dead acute") << "de" << 24 << "´";
         QTest::newRow("back to us: A position") << "us" << 0 << "a";
     }
 
