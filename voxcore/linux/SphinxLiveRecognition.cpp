@@ -125,11 +125,12 @@ SphinxLiveRecognition::SphinxLiveRecognition(std::shared_ptr<SphinxModel> model,
 
 SphinxLiveRecognition::~SphinxLiveRecognition()
 {
+    // Never wait for the thread: closing the decoder's utterance runs its
+    // second search pass, which would hold up whoever lets go of the task
+    // (usually the main thread, stopping a dictation). The thread owns its
+    // state and returns the decoder when it is done.
     cancel();
-    if (m_thread.get_id() == std::this_thread::get_id())
-        m_thread.detach(); // the thread holds its own reference to the state
-    else if (m_thread.joinable())
-        m_thread.join();
+    m_thread.detach();
 }
 
 void SphinxLiveRecognition::append(const PcmBuffer &buffer)

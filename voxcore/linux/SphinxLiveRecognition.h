@@ -24,7 +24,7 @@ public:
     // With reportPartialResults false only the final result is delivered.
     SphinxLiveRecognition(std::shared_ptr<SphinxModel> model, bool reportPartialResults, ResultHandler onResult,
                           ErrorHandler onError);
-    // Cancels; waits for the thread unless called on it.
+    // Cancels and returns at once; the thread finishes on its own.
     ~SphinxLiveRecognition();
     SphinxLiveRecognition(const SphinxLiveRecognition &) = delete;
     SphinxLiveRecognition &operator=(const SphinxLiveRecognition &) = delete;

@@ -52,13 +52,11 @@ public:
                                 handler = std::move(handler)] { state->run(*model, url, handler); });
     }
 
+    // Returns at once; the thread keeps its state and finishes on its own.
     ~SphinxFileTask() override
     {
         cancel();
-        if (m_thread.get_id() == std::this_thread::get_id())
-            m_thread.detach(); // the thread keeps its state alive
-        else if (m_thread.joinable())
-            m_thread.join();
+        m_thread.detach();
     }
 
     void cancel() override { m_state->cancelled = true; }

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
+#include <QTest>
 #include <QTextStream>
 
 #include <algorithm>
@@ -39,19 +40,29 @@ inline QProcess *sayIntoMic(const QString &text, const QString &kept = {})
     return process;
 }
 
+// Waits for a process while the event loop keeps running (timers, posted
+// levels); true when it ended with status 0.
+inline bool finishedWell(QProcess *process, int timeoutMs = 20000)
+{
+    return QTest::qWaitFor([process] { return process->state() == QProcess::NotRunning; }, timeoutMs)
+           && process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+}
+
 // The sound server started for this test by with-services.
 inline bool soundServerRuns()
 {
-    return QProcess::execute(QStringLiteral("pactl"), {"info"}) == 0;
+    QProcess pactl;
+    pactl.setStandardOutputFile(QProcess::nullDevice());
+    pactl.setStandardErrorFile(QProcess::nullDevice());
+    pactl.start(QStringLiteral("pactl"), {"info"});
+    return pactl.waitForFinished(5000) && pactl.exitCode() == 0;
 }
 
 // Asks the test's sound server to quit, as a user stopping it would.
 inline bool stopSoundServer()
 {
     QProcess::execute(QStringLiteral("pactl"), {"exit"});
-    for (int i = 0; i < 50 && soundServerRuns(); ++i)
-        QProcess::execute(QStringLiteral("sleep"), {"0.05"});
-    return !soundServerRuns();
+    return QTest::qWaitFor([] { return !soundServerRuns(); }, 5000);
 }
 
 // The librivox test clips with their reference texts ("<s> words </s> (id)" lines).
