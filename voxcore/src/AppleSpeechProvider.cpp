@@ -70,9 +70,10 @@ QCoro::Task<bool> AppleSpeechProvider::requestAuthorization()
     switch (m_speechRecognition->authorizationStatus()) {
     case AuthorizationStatus::notDetermined: {
         auto speech = m_speechRecognition;
-        const AuthorizationStatus answer = co_await awaitCallback<AuthorizationStatus>(
-            [speech](std::function<void(AuthorizationStatus)> done) { speech->requestAuthorization(std::move(done)); },
-            AuthorizationStatus::notDetermined);
+        std::function<void(std::function<void(AuthorizationStatus)>)> ask =
+            [speech](std::function<void(AuthorizationStatus)> done) { speech->requestAuthorization(std::move(done)); };
+        auto asked = awaitCallback<AuthorizationStatus>(std::move(ask), AuthorizationStatus::notDetermined);
+        const AuthorizationStatus answer = co_await asked;
         co_return answer == AuthorizationStatus::authorized;
     }
     case AuthorizationStatus::authorized:
@@ -94,20 +95,24 @@ QCoro::Task<QString> AppleSpeechProvider::transcribeAudioFile(QUrl url, Locale l
     request.shouldReportPartialResults = false;
     request.taskHint = RecognitionTaskHint::dictation;
 
+    // Only the first final result or error answers; awaitCallback ignores later calls. The
+    // call is bound outside the co_await expression: GCC 12 destroys temporaries inside one twice.
     auto recognizer = speechRecognizer;
-    std::shared_ptr<RecognitionTask> *taskField = &recognitionTask;
-    const FileOutcome outcome = co_await awaitCallback<FileOutcome>(
-        [recognizer, request, taskField](std::function<void(FileOutcome)> done) {
-            // Only the first final result or error answers; awaitCallback ignores later calls.
-            *taskField = recognizer->recognitionTask(
+    std::shared_ptr<RecognitionTask> task;
+    std::function<void(std::function<void(FileOutcome)>)> startRecognition =
+        [recognizer, request, &task](std::function<void(FileOutcome)> done) {
+            task = recognizer->recognitionTask(
                 request, [done](const std::optional<RecognitionResult> &result, const std::optional<QString> &error) {
                     if (error)
                         done(PlatformError(*error));
                     else if (result && result->isFinal)
                         done(result->formattedString);
                 });
-        },
-        PlatformError(QStringLiteral("The recognizer ended without a result")));
+        };
+    auto finished = awaitCallback<FileOutcome>(std::move(startRecognition),
+                                               PlatformError(QStringLiteral("The recognizer ended without a result")));
+    recognitionTask = task;
+    const FileOutcome outcome = co_await finished;
 
     if (auto *error = std::get_if<PlatformError>(&outcome))
         throw SpeechRecognitionError::recognitionFailed(std::make_exception_ptr(*error));

@@ -6,7 +6,7 @@
 #include "ChangeNotification.h"
 #include "LevelWindow.h"
 #include "MainThread.h"
-#include "async/AwaitCallback.h"
+#include "MicrophoneAccess.h"
 #include "platform/AudioEngine.h"
 #include "platform/AudioFile.h"
 #include "platform/FileManager.h"
@@ -142,9 +142,8 @@ QCoro::Task<> RecordingManager::requestMicrophoneAccess()
         break;
     case AuthorizationStatus::notDetermined: {
         QPointer<RecordingManager> alive(this);
-        auto microphone = m_microphone;
-        const bool granted = co_await awaitCallback<bool>(
-            [microphone](std::function<void(bool)> done) { microphone->requestAccess(std::move(done)); }, false);
+        auto asked = askForMicrophoneAccess(m_microphone);
+        const bool granted = co_await asked;
         if (!alive)
             co_return;
         setIsAuthorized(granted);

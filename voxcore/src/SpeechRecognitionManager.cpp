@@ -6,7 +6,7 @@
 #include "ChangeNotification.h"
 #include "LevelWindow.h"
 #include "PlainStringOrder.h"
-#include "async/AwaitCallback.h"
+#include "MicrophoneAccess.h"
 #include "async/CancellableTask.h"
 #include "platform/LocaleServices.h"
 #include "platform/MicrophoneAuthorization.h"
@@ -138,9 +138,8 @@ QCoro::Task<bool> SpeechRecognitionManager::requestMicrophonePermission()
     case AuthorizationStatus::authorized:
         co_return true;
     case AuthorizationStatus::notDetermined: {
-        auto microphone = m_microphone;
-        co_return co_await awaitCallback<bool>(
-            [microphone](std::function<void(bool)> done) { microphone->requestAccess(std::move(done)); }, false);
+        auto asked = askForMicrophoneAccess(m_microphone);
+        co_return co_await asked;
     }
     default:
         co_return false;
@@ -191,7 +190,10 @@ QCoro::Task<> SpeechRecognitionManager::transcribeAudioFile(QUrl url)
     std::exception_ptr failure;
     QString text;
     try {
-        text = co_await currentProvider->transcribeAudioFile(url, m_currentLocale);
+        // Arguments are bound outside the co_await expression: GCC 12 destroys temporaries
+        // inside one twice.
+        auto transcribing = currentProvider->transcribeAudioFile(url, m_currentLocale);
+        text = co_await transcribing;
     } catch (...) {
         failure = std::current_exception();
     }
@@ -224,7 +226,8 @@ QCoro::Task<> SpeechRecognitionManager::startMicrophoneTranscription()
     std::exception_ptr failure;
     std::optional<TranscriptStream> stream;
     try {
-        stream = co_await currentProvider->transcribeMicrophone(locale, onAmplitudeUpdate);
+        auto starting = currentProvider->transcribeMicrophone(locale, onAmplitudeUpdate);
+        stream = co_await starting;
     } catch (...) {
         failure = std::current_exception();
     }
