@@ -1,0 +1,139 @@
+// AppState: handing a finished transcript to the output targets, and the
+// accessibility (synthetic typing) trust checks.
+#include "AppState.h"
+
+#include "Alert.h"
+#include "AppInfo.h"
+#include "KeyboardInjector.h"
+#include "Pasteboard.h"
+#include "PreciseSleep.h"
+#include "StandardOutput.h"
+#include "Workspace.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <chrono>
+
+void AppState::deliverTranscription()
+{
+    SpeechRecognitionManager &manager = speechRecognitionManager();
+    if (manager.transcriptionResult().isEmpty())
+        return;
+    const QList<OutputTarget> targets = m_outputTargets;
+    for (OutputTarget target : targets) {
+        switch (target) {
+        case OutputTarget::pasteboard:
+            m_pasteboard->clearContents();
+            m_pasteboard->setString(manager.transcriptionResult());
+            break;
+        case OutputTarget::autoInsert:
+            if (checkAccessibilityPermission()) {
+                // Typed one event-loop turn later, after the caller has stopped
+                // listening and closed the panel; the text is captured now.
+                const QString text = manager.transcriptionResult();
+                QMetaObject::invokeMethod(this, [this, text] { insertText(text); }, Qt::QueuedConnection);
+            } else {
+                writeLogLine(QStringLiteral("Accessibility permission not granted. Cannot auto-insert text."));
+            }
+            break;
+        }
+    }
+}
+
+void AppState::insertText(const QString &text)
+{
+    m_pendingInsertions.enqueue(text);
+    if (!m_typing)
+        typePendingInsertions();
+}
+
+// Types the queued texts one after the other, each only once no modifier key is
+// held any more: the shortcut that ends a dictation is released key by key, and
+// text typed while Control or Super is still down would reach the target
+// application as a string of shortcuts.
+QCoro::Task<> AppState::typePendingInsertions()
+{
+    QPointer<AppState> self(this);
+    m_typing = true;
+    while (!m_pendingInsertions.isEmpty()) {
+        const bool released = co_await waitUntilNoModifierHeld();
+        if (!self)
+            co_return;
+        const QString text = m_pendingInsertions.dequeue();
+        if (released)
+            m_keyboard->typeText(text); // nothing typed (no display): nothing reported
+    }
+    m_typing = false;
+}
+
+QCoro::Task<bool> AppState::waitUntilNoModifierHeld()
+{
+    using namespace std::chrono;
+    QPointer<AppState> self(this);
+    const auto deadline = steady_clock::now() + milliseconds(modifierReleaseTimeoutMs);
+    QStringList held = m_keyboard->heldModifiers();
+    while (!held.isEmpty()) {
+        if (steady_clock::now() >= deadline) {
+            writeLogLine(QStringLiteral("Not typing the transcript: modifier keys still held after %1 ms (%2).")
+                             .arg(modifierReleaseTimeoutMs)
+                             .arg(held.join(QStringLiteral(", "))));
+            co_return false;
+        }
+        co_await preciseSleep(milliseconds(modifierPollIntervalMs));
+        if (!self)
+            co_return false;
+        held = m_keyboard->heldModifiers();
+    }
+    co_return true;
+}
+
+bool AppState::checkAccessibilityPermission()
+{
+    const bool trusted = m_keyboard->isTrusted();
+    writeLogLine(QStringLiteral("Accessibility permission check: %1, Bundle ID: %2, App Name: %3")
+                     .arg(trusted ? QStringLiteral("true") : QStringLiteral("false"), AppInfo::applicationId(),
+                          AppInfo::name()));
+    return trusted;
+}
+
+void AppState::scheduleAccessibilityCheck()
+{
+    if (!m_outputTargets.contains(OutputTarget::autoInsert))
+        return;
+    if (checkAccessibilityPermission())
+        return;
+    QTimer::singleShot(1000, Qt::PreciseTimer, this, &AppState::requestAccessibilityPermission);
+}
+
+void AppState::requestAccessibilityPermission()
+{
+    // There is no system trust prompt to raise: ask again (without the log
+    // line), and lead the user to the settings while still untrusted.
+    if (m_keyboard->isTrusted())
+        return;
+    QMetaObject::invokeMethod(this, &AppState::showAccessibilityAlert, Qt::QueuedConnection);
+}
+
+void AppState::recheckAccessibilityPermission()
+{
+    // Only the log line matters; the settings page asks again when it redraws.
+    QTimer::singleShot(500, Qt::PreciseTimer, this, [this] { checkAccessibilityPermission(); });
+}
+
+void AppState::showAccessibilityAlert()
+{
+    const AlertContent alert{
+        QStringLiteral("Accessibility Permission Required"),
+        QStringLiteral("Sayline needs accessibility permission to insert text automatically. Please enable it in "
+                       "System Preferences > Security & Privacy > Privacy > Accessibility."),
+        {QStringLiteral("Open System Preferences"), QStringLiteral("Cancel")},
+    };
+    if (m_alertPresenter->runModal(alert) == alertFirstButtonReturn)
+        openUrl(QString::fromLatin1(accessibilitySettingsUrl));
+}
+
+void AppState::openUrl(const QString &url)
+{
+    m_workspace->openUrl(url);
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Alert.h"
+#include "KeyboardInjector.h"
+#include "Pasteboard.h"
+#include "Workspace.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <memory>
+
+// What the delivery test doubles were asked, in one ordered event list so a
+// test can check the order across services, and what they answer.
+struct DeliveryProbe
+{
+    QStringList events;
+    bool trusted = true;
+    QStringList heldModifiers;
+    bool typedWhileModifierHeld = false;
+    QList<AlertContent> alerts;
+    int alertResponse = alertFirstButtonReturn + 1;
+};
+
+class FakePasteboard final : public Pasteboard
+{
+public:
+    explicit FakePasteboard(std::shared_ptr<DeliveryProbe> probe) : m_probe(std::move(probe)) {}
+    void clearContents() override { m_probe->events.append(QStringLiteral("pasteboard clear")); }
+    void setString(const QString &text) override { m_probe->events.append(QStringLiteral("pasteboard set ") + text); }
+
+private:
+    std::shared_ptr<DeliveryProbe> m_probe;
+};
+
+class FakeKeyboardInjector final : public KeyboardInjector
+{
+public:
+    explicit FakeKeyboardInjector(std::shared_ptr<DeliveryProbe> probe) : m_probe(std::move(probe)) {}
+    bool isTrusted() override { return m_probe->trusted; }
+    bool typeText(const QString &text) override
+    {
+        if (!m_probe->heldModifiers.isEmpty())
+            m_probe->typedWhileModifierHeld = true;
+        m_probe->events.append(QStringLiteral("type ") + text);
+        return true;
+    }
+    QStringList heldModifiers() override { return m_probe->heldModifiers; }
+
+private:
+    std::shared_ptr<DeliveryProbe> m_probe;
+};
+
+class FakeWorkspace final : public Workspace
+{
+public:
+    explicit FakeWorkspace(std::shared_ptr<DeliveryProbe> probe) : m_probe(std::move(probe)) {}
+    bool openUrl(const QString &url) override
+    {
+        m_probe->events.append(QStringLiteral("open ") + url);
+        return true;
+    }
+
+private:
+    std::shared_ptr<DeliveryProbe> m_probe;
+};
+
+class FakeAlertPresenter final : public AlertPresenter
+{
+public:
+    explicit FakeAlertPresenter(std::shared_ptr<DeliveryProbe> probe) : m_probe(std::move(probe)) {}
+    int runModal(const AlertContent &alert) override
+    {
+        m_probe->events.append(QStringLiteral("alert ") + alert.messageText);
+        m_probe->alerts.append(alert);
+        return m_probe->alertResponse;
+    }
+
+private:
+    std::shared_ptr<DeliveryProbe> m_probe;
+};
