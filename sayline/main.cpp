@@ -1,13 +1,15 @@
-#include <QGuiApplication>
-#include <QQmlApplicationEngine>
+#include "MainApp.h"
+
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Sayline_AppPlugin)
+Q_IMPORT_QML_PLUGIN(Sayline_DisplayPlugin)
+Q_IMPORT_QML_PLUGIN(Sayline_PanelPlugin)
 
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(argc, argv);
-    QQmlApplicationEngine engine;
-    engine.loadData("import QtQuick\nimport Sayline.App\nQtObject { Component.onCompleted: { console.log(AppInfo.name, AppInfo.version); Qt.quit() } }");
-    return app.exec();
+    MainApp app(argc, argv);
+    // --- scenes: tray item and settings window (app.addScene(...)) ---
+    // --- end of scenes ---
+    return app.run();
 }

@@ -1,0 +1,79 @@
+#include "MainApp.h"
+
+#include "AppInfo.h"
+#include "AppState.h"
+#include "SingleInstance.h"
+#include "WindowManager.h"
+
+#include <QTimer>
+
+#include <cstdio>
+
+MainApp::MainApp(int &argc, char **argv)
+    : m_application(argc, argv)
+    , m_singleInstance(std::make_unique<SingleInstance>(SingleInstance::defaultSessionKey()))
+{
+    QApplication::setApplicationName(AppInfo::name());
+    QApplication::setApplicationVersion(AppInfo::version());
+    QApplication::setDesktopFileName(AppInfo::applicationId());
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    m_primary = m_singleInstance->claim();
+    if (!m_primary) {
+        // Two processes would fight over the global shortcuts.
+        if (!m_singleInstance->requestDictationFromRunningInstance()) {
+            std::fputs("Sayline is already running but did not answer.\n", stderr);
+            m_handOverStatus = 1;
+        }
+        return;
+    }
+
+    m_engine = std::make_unique<QQmlEngine>();
+    // Where the statically linked QML modules keep their qmldir files.
+    m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    WindowManager::shared().setQmlEngine(m_engine.get());
+    AppState::shared();
+    QObject::connect(m_singleInstance.get(), &SingleInstance::dictationRequested, &m_application,
+                     [] { AppState::shared().beginDictation(); });
+}
+
+MainApp::~MainApp()
+{
+    // The panel's QML content must go before the engine that built it.
+    if (m_primary)
+        WindowManager::shared().hideMainWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void MainApp::addScene(SceneBuilder builder)
+{
+    m_sceneBuilders.push_back(std::move(builder));
+}
+
+bool MainApp::isRunningForPreviews()
+{
+    return qEnvironmentVariable("XCODE_RUNNING_FOR_PREVIEWS") == QLatin1String("1");
+}
+
+void MainApp::applicationWillFinishLaunching()
+{
+    // An accessory program: no main window and no taskbar entry; the panel is
+    // a tool window and the settings window opens only on request.
+    for (const SceneBuilder &build : m_sceneBuilders)
+        build(*this);
+}
+
+void MainApp::applicationDidFinishLaunching()
+{
+    if (!isRunningForPreviews())
+        AppState::shared().beginDictation();
+}
+
+int MainApp::run()
+{
+    if (!m_primary)
+        return m_handOverStatus;
+    applicationWillFinishLaunching();
+    QTimer::singleShot(0, &m_application, [this] { applicationDidFinishLaunching(); });
+    return QApplication::exec();
+}

@@ -1,0 +1,6 @@
+# Windows and panel: WindowManager, MainPanel and the X11 panel hints, on a private X display.
+qt_add_executable(tst_window_manager ${CMAKE_CURRENT_LIST_DIR}/tst_window_manager.cpp)
+target_link_libraries(tst_window_manager PRIVATE sayline_app Qt6::Test)
+add_test(NAME sayline_window_manager
+         COMMAND ${SAYLINE_WITH_SERVICES} --x --home -- $<TARGET_FILE:tst_window_manager>)
+set_tests_properties(sayline_window_manager PROPERTIES TIMEOUT 120)
