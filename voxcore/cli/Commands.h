@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QCoro/QCoroTask>
+#include <QString>
+
+#include <optional>
+
+// The tool's commands; each completes with the process exit status and reports failures on
+// standard error. Transcripts go to standard output (beside the recognizer's own log lines,
+// which start with "[AppleSpeechProvider] ").
+namespace commands {
+
+struct ListenOptions
+{
+    std::optional<QString> language;
+    bool untilSilence = false;
+    double silenceSeconds = 1.5;
+    std::optional<double> maxSeconds;
+};
+
+QCoro::Task<int> transcribe(QString file, std::optional<QString> language);
+QCoro::Task<int> listen(ListenOptions options);
+QCoro::Task<int> record(QString file, double seconds);
+int languages();
+
+} // namespace commands
