@@ -224,7 +224,7 @@ void RecordingManager::setupRecording()
         if (!writer)
             return;
         if (const std::optional<QString> error = writer->write(buffer))
-            reportFailure(QStringLiteral("Failed to write audio file: ") + *error);
+            reportFailure(*error);
         postInputLevel(manager, buffer, &RecordingManager::handleAmplitudeUpdate);
     });
     audioEngine->setInterruptionHandler(reportFailure);
