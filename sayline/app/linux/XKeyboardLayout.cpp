@@ -66,7 +66,7 @@ std::optional<XKeyboardLayout> XKeyboardLayout::read(const XcbConnection &connec
     XKeyboardLayout layout;
     layout.readDirectKeys(keymap.get(), state.get());
     layout.readModifierKeys(keymap.get());
-    if (!layout.readSpareKeycodes(connection, keymap.get()))
+    if (!layout.readCoreMapping(connection, keymap.get()))
         return std::nullopt;
     return layout;
 }
@@ -117,7 +117,7 @@ void XKeyboardLayout::readModifierKeys(xkb_keymap *keymap)
     }
 }
 
-bool XKeyboardLayout::readSpareKeycodes(const XcbConnection &connection, xkb_keymap *keymap)
+bool XKeyboardLayout::readCoreMapping(const XcbConnection &connection, xkb_keymap *keymap)
 {
     const xcb_setup_t *setup = connection.setup();
     const int first = setup->min_keycode;
@@ -134,6 +134,8 @@ bool XKeyboardLayout::readSpareKeycodes(const XcbConnection &connection, xkb_key
     QList<xcb_keycode_t> run;
     for (int index = 0; index < count; ++index) {
         const auto key = xcb_keycode_t(first + index);
+        if (syms[index * width] != XKB_KEY_NoSymbol)
+            m_coreKeysyms.insert(key, syms[index * width]);
         bool unused = !modifierMap.contains(key) && xkb_keymap_num_layouts_for_key(keymap, key) == 0;
         for (int column = 0; unused && column < width; ++column)
             unused = syms[index * width + column] == XKB_KEY_NoSymbol;

@@ -27,6 +27,9 @@ public:
     // modifier map, so that one mapping request can fill them.
     const QList<xcb_keycode_t> &spareKeycodes() const { return m_spare; }
 
+    // The first keysym of a key in the core keyboard mapping (NoSymbol when none).
+    xcb_keysym_t coreKeysym(xcb_keycode_t key) const { return m_coreKeysyms.value(key); }
+
     // Modifier keys (Shift, Control, Alt, Super, AltGr...) by keycode, with a
     // readable name; lock keys are not included.
     const QHash<xcb_keycode_t, QString> &modifierKeys() const { return m_modifiers; }
@@ -35,9 +38,10 @@ private:
     XKeyboardLayout() = default;
     void readDirectKeys(xkb_keymap *keymap, xkb_state *deviceState);
     void readModifierKeys(xkb_keymap *keymap);
-    bool readSpareKeycodes(const XcbConnection &connection, xkb_keymap *keymap);
+    bool readCoreMapping(const XcbConnection &connection, xkb_keymap *keymap);
 
     QHash<xkb_keysym_t, xcb_keycode_t> m_direct;
     QList<xcb_keycode_t> m_spare;
     QHash<xcb_keycode_t, QString> m_modifiers;
+    QHash<xcb_keycode_t, xcb_keysym_t> m_coreKeysyms;
 };

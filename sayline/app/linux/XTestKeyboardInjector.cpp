@@ -7,20 +7,20 @@
 #include <xcb/xtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
-#include <QHash>
+#include <QCoreApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <thread>
 
 namespace {
 
-void putKeysymsOnKeys(const XcbConnection &connection, xcb_keycode_t firstKey,
-                      const QList<xkb_keysym_t> &keysyms)
+void putKeysymsOnKeys(const XcbConnection &connection, xcb_keycode_t firstKey, const QList<uint32_t> &keysyms)
 {
     // Both levels carry the keysym, so neither Shift nor the key type can change it.
     QList<xcb_keysym_t> table;
     table.reserve(keysyms.size() * 2);
-    for (const xkb_keysym_t keysym : keysyms)
+    for (const uint32_t keysym : keysyms)
         table << keysym << keysym;
     xcb_change_keyboard_mapping(connection.get(), uint8_t(keysyms.size()), firstKey, 2, table.constData());
 }
@@ -41,14 +41,27 @@ XTestKeyboardInjector::XTestKeyboardInjector()
 XTestKeyboardInjector::XTestKeyboardInjector(Settling settling)
     : m_settling(settling)
 {
+    if (QCoreApplication::instance()) {
+        m_restoreTimer = std::make_unique<QTimer>();
+        m_restoreTimer->setSingleShot(true);
+        QObject::connect(m_restoreTimer.get(), &QTimer::timeout, [this] { restoreKeymap(); });
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, m_restoreTimer.get(),
+                         [this] { restoreKeymap(); });
+    }
 }
 
-XTestKeyboardInjector::~XTestKeyboardInjector() = default;
+XTestKeyboardInjector::~XTestKeyboardInjector()
+{
+    restoreKeymap();
+}
 
 XcbConnection *XTestKeyboardInjector::connection()
 {
-    if (!m_connection || !m_connection->isOpen())
+    if (!m_connection || !m_connection->isOpen()) {
+        // A new connection may mean a new server: nothing of ours is lent there.
         m_connection = std::make_unique<XcbConnection>();
+        m_lent.clear();
+    }
     return m_connection->isOpen() ? m_connection.get() : nullptr;
 }
 
@@ -63,45 +76,90 @@ bool XTestKeyboardInjector::typeText(const QString &text)
     XcbConnection *display = connection();
     if (!display || !display->hasXTest())
         return false;
-    const std::optional<XKeyboardLayout> layout = XKeyboardLayout::read(*display);
-    if (!layout) {
-        std::fputs("Cannot type: the display's keymap could not be read\n", stderr);
-        return false;
+    const bool typed = typeKeysyms(*display, text);
+    if (m_restoreTimer && !m_lent.isEmpty())
+        m_restoreTimer->start(m_settling.restoreAfter);
+    return typed && display->isOpen();
+}
+
+bool XTestKeyboardInjector::typeKeysyms(XcbConnection &display, const QString &text)
+{
+    const QList<xkb_keysym_t> keysyms = keysymsForText(text);
+    std::optional<XKeyboardLayout> layout;
+    std::optional<QList<TypingChunk>> plan;
+    // At most twice: once over what is lent already, once over a restored keymap.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        layout = XKeyboardLayout::read(display);
+        if (!layout) {
+            std::fputs("Cannot type: the display's keymap could not be read\n", stderr);
+            return false;
+        }
+        bool lentStillThere = true;
+        for (qsizetype i = 0; i < m_lent.size(); ++i)
+            lentStillThere = lentStillThere && layout->coreKeysym(m_spareRun[i]) == m_lent[i];
+        if (!lentStillThere) // someone loaded another keymap meanwhile
+            m_lent.clear();
+        if (m_lent.isEmpty())
+            m_spareRun = layout->spareKeycodes();
+        // Keysyms lent earlier count as keys of the layout.
+        plan = planTyping(
+            keysyms, [&](xkb_keysym_t keysym) { return layout->directKeycode(keysym).has_value(); },
+            m_spareRun.size() - m_lent.size());
+        if ((plan && plan->size() <= 1) || m_lent.isEmpty())
+            break;
+        restoreKeymap();
     }
-    const QList<xcb_keycode_t> &spare = layout->spareKeycodes();
-    const auto plan = planTyping(
-        keysymsForText(text),
-        [&](xkb_keysym_t keysym) { return layout->directKeycode(keysym).has_value(); },
-        spare.size());
     if (!plan) {
         std::fputs("Cannot type: the keymap lacks characters of the text and has no spare keycodes\n", stderr);
         return false;
     }
 
-    qsizetype keysOccupied = 0;
-    for (const TypingChunk &chunk : *plan) {
-        QHash<xkb_keysym_t, xcb_keycode_t> spareKeyFor;
-        if (!chunk.remapped.isEmpty()) {
-            putKeysymsOnKeys(*display, spare.first(), chunk.remapped);
-            for (qsizetype i = 0; i < chunk.remapped.size(); ++i)
-                spareKeyFor.insert(chunk.remapped[i], spare[i]);
-            keysOccupied = std::max(keysOccupied, chunk.remapped.size());
-            display->sync();
-            std::this_thread::sleep_for(m_settling.afterRemap);
+    for (qsizetype chunk = 0; chunk < plan->size(); ++chunk) {
+        const TypingChunk &part = (*plan)[chunk];
+        if (chunk > 0) {
+            // The whole run is lent anew; the previous chunk must have been read first.
+            waitBeforeReuse();
+            m_lent.clear();
         }
-        for (const xkb_keysym_t keysym : chunk.keysyms) {
+        const qsizetype firstLent = m_lent.size();
+        if (!part.remapped.isEmpty())
+            lend(display, part.remapped);
+        for (const xkb_keysym_t keysym : part.keysyms) {
+            const qsizetype lentIndex = m_lent.indexOf(keysym, firstLent);
             const auto direct = layout->directKeycode(keysym);
-            pressAndRelease(*display, direct ? *direct : spareKeyFor.value(keysym));
+            pressAndRelease(display, lentIndex >= 0 ? m_spareRun[lentIndex] : *direct);
         }
-        display->sync();
-        if (!chunk.remapped.isEmpty())
-            std::this_thread::sleep_for(m_settling.afterTyping);
+        display.sync();
+        m_lastTyped = std::chrono::steady_clock::now();
     }
-    if (keysOccupied > 0) {
-        putKeysymsOnKeys(*display, spare.first(), QList<xkb_keysym_t>(keysOccupied, XKB_KEY_NoSymbol));
-        display->sync();
+    return true;
+}
+
+void XTestKeyboardInjector::lend(XcbConnection &display, const QList<uint32_t> &keysyms)
+{
+    putKeysymsOnKeys(display, m_spareRun[m_lent.size()], keysyms);
+    m_lent += keysyms;
+    display.sync();
+    std::this_thread::sleep_for(m_settling.afterRemap);
+}
+
+void XTestKeyboardInjector::waitBeforeReuse() const
+{
+    std::this_thread::sleep_until(m_lastTyped + m_settling.beforeReuse);
+}
+
+void XTestKeyboardInjector::restoreKeymap()
+{
+    if (m_restoreTimer)
+        m_restoreTimer->stop();
+    if (m_lent.isEmpty() || !m_connection || !m_connection->isOpen()) {
+        m_lent.clear();
+        return;
     }
-    return display->isOpen();
+    waitBeforeReuse();
+    putKeysymsOnKeys(*m_connection, m_spareRun.first(), QList<uint32_t>(m_lent.size(), XKB_KEY_NoSymbol));
+    m_connection->sync();
+    m_lent.clear();
 }
 
 QStringList XTestKeyboardInjector::heldModifiers()

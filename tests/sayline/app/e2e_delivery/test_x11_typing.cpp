@@ -97,6 +97,35 @@ private slots:
         QCOMPARE(target.waitForText(text), text);
     }
 
+    void typesTextsInQuickSuccession_data()
+    {
+        QTest::addColumn<QString>("layoutBetween");
+        QTest::newRow("same layout") << QString();
+        QTest::newRow("layout switched between texts") << QStringLiteral("de");
+    }
+
+    void typesTextsInQuickSuccession()
+    {
+        // Later texts reuse the characters already lent to spare keys and add new ones.
+        QFETCH(QString, layoutBetween);
+        QVERIFY(setLayout(QStringLiteral("us")));
+        TypingTarget target;
+        QVERIFY(target.start());
+        XTestKeyboardInjector keyboard;
+        const QStringList texts = {QStringLiteral("Ça 🎉 "), QStringLiteral("ça Ω 🎉 "), QStringLiteral("Ωß€ Ça!")};
+        QString expected;
+        for (const QString &text : texts) {
+            QVERIFY(keyboard.typeText(text));
+            expected += text;
+            if (!layoutBetween.isEmpty() && expected == texts.first()) {
+                // A new keymap wipes what was lent; once the first text has arrived.
+                QCOMPARE(target.waitForText(expected), expected);
+                QVERIFY(setLayout(layoutBetween));
+            }
+        }
+        QCOMPARE(target.waitForText(expected), expected);
+    }
+
     void restoresTheKeymap_data()
     {
         QTest::addColumn<QString>("layout");
@@ -117,6 +146,18 @@ private slots:
         const QString text = QStringLiteral("ÆØÅ æøå ß 🎉 ♥ Ω");
         QVERIFY(keyboard.typeText(text));
         QCOMPARE(target.waitForText(text), text);
+        QVERIFY(coreKeymap() != before); // still lent, for clients that read late
+        QTRY_COMPARE_WITH_TIMEOUT(coreKeymap(), before, 10000);
+    }
+
+    void restoresTheKeymapWhenDestroyed()
+    {
+        QVERIFY(setLayout(QStringLiteral("us")));
+        const QList<xcb_keysym_t> before = coreKeymap();
+        {
+            XTestKeyboardInjector keyboard;
+            QVERIFY(keyboard.typeText(QStringLiteral("Ω")));
+        }
         QCOMPARE(coreKeymap(), before);
     }
 
