@@ -70,18 +70,20 @@ MenuBarExtra::~MenuBarExtra() = default;
 
 void MenuBarExtra::buildMenu()
 {
+    // The dictation toggle shares its combination with the global shortcut;
+    // Settings and Quit use Control, as desktop programs here do.
     QAction *startStop = addCommand(QStringLiteral("Start/Stop Recording"), m_commands.startStopRecording);
     setMenuKeyEquivalent(*startStop, QStringLiteral("a"), ModifierFlag::command | ModifierFlag::control);
     m_menu->addSeparator();
     QAction *settings = addCommand(QStringLiteral("Settings"), m_commands.openSettings);
-    setMenuKeyEquivalent(*settings, QStringLiteral(","), ModifierFlag::command);
+    setMenuKeyEquivalent(*settings, QStringLiteral(","), ModifierFlag::control);
     m_menu->addSeparator();
     m_versionAction = m_menu->addAction(QStringLiteral("Version ") + m_commands.currentVersion());
     m_versionAction->setEnabled(false); // shown in the secondary (greyed) style
     addCommand(QStringLiteral("Check for Updates..."), m_commands.checkForUpdates);
     m_menu->addSeparator();
     QAction *quit = addCommand(QStringLiteral("Quit Sayline"), m_commands.quit);
-    setMenuKeyEquivalent(*quit, QStringLiteral("q"), ModifierFlag::command);
+    setMenuKeyEquivalent(*quit, QStringLiteral("q"), ModifierFlag::control);
     // The version can only be known once the updater exists; read it afresh.
     connect(m_menu.get(), &QMenu::aboutToShow, this,
             [this] { m_versionAction->setText(QStringLiteral("Version ") + m_commands.currentVersion()); });

@@ -1,0 +1,217 @@
+// Sayline on a private X display with a tray host, driven like a user would:
+// the tray item follows "Show in Menu Bar", the tray menu toggles dictation
+// and opens the settings, the panel's gear opens them when there is no tray
+// item, and a shortcut recorded in the settings replaces the old global one.
+#include "DesktopProbe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+using namespace DesktopProbe;
+
+namespace {
+
+const QString sayline = QStringLiteral("sayline");
+
+bool isTrayIcon(const TopWindow &w) { return w.frame.width() > 4 && w.frame.width() <= 48 && w.frame.height() <= 48; }
+bool isSettingsWindow(const TopWindow &w) { return w.frame.width() >= 560 && w.frame.height() >= 380; }
+bool isPanel(const TopWindow &w)
+{
+    return w.frame.width() >= 200 && w.frame.height() >= 60 && w.frame.height() < 380;
+}
+
+std::optional<TopWindow> trayIcon() { return findWindow(sayline, isTrayIcon); }
+std::optional<TopWindow> settingsWindow() { return findWindow(sayline, isSettingsWindow); }
+std::optional<TopWindow> panel() { return findWindow(sayline, isPanel); }
+
+// Points of the settings window's layout, from its top-left corner.
+const QPoint interfaceRow(60, 93);
+const QPoint aboutRow(60, 183);
+const QPoint voiceRow(60, 123);
+const QPoint generalRow(60, 63);
+const QPoint firstSwitch(659, 117);     // Interface: "Show in Menu Bar"; General: the login toggle
+const QPoint toggleRecordingField(600, 361);
+
+QString artifact(const QString &name)
+{
+    QDir().mkpath(QStringLiteral(SAYLINE_TEST_ARTIFACTS));
+    return QStringLiteral(SAYLINE_TEST_ARTIFACTS "/") + name;
+}
+
+QString defaultsPath()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Sayline/defaults.json");
+}
+
+QJsonObject storedDefaults()
+{
+    QFile file(defaultsPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+} // namespace
+
+class SettingsDesktopTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QProcess trayHost;
+    QProcess app;
+
+    void startSayline()
+    {
+        app.setProgram(QStringLiteral(SAYLINE_EXECUTABLE));
+        app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        app.start();
+        QVERIFY(app.waitForStarted());
+        QVERIFY2(waitFor([] { return panel().has_value(); }, 20000), "the panel did not come up at launch");
+    }
+    void stopSayline()
+    {
+        app.terminate();
+        if (!app.waitForFinished(5000)) {
+            app.kill();
+            app.waitForFinished();
+        }
+    }
+    int listeningStarts() const
+    {
+        return QString::fromUtf8(const_cast<QProcess &>(app).readAllStandardOutput()).count(
+            QStringLiteral("Start microphone transcription"));
+    }
+    // Opens the tray menu with a click and picks the item `downs` rows down.
+    void chooseFromTrayMenu(int downs)
+    {
+        const auto icon = trayIcon();
+        QVERIFY(icon);
+        click(icon->frame.center());
+        QTest::qWait(600);
+        for (int i = 0; i < downs; ++i)
+            key(QStringLiteral("Down"));
+        key(QStringLiteral("Return"));
+    }
+    QPoint inSettings(QPoint point)
+    {
+        const auto window = settingsWindow();
+        return window ? window->frame.topLeft() + point : point;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        trayHost.start(QStringLiteral("trayer"), {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                                                  "120", "--height", "28", "--transparent", "false"});
+        QVERIFY(trayHost.waitForStarted());
+        QTest::qWait(800);
+        startSayline();
+    }
+
+    void cleanupTestCase()
+    {
+        stopSayline();
+        trayHost.terminate();
+        trayHost.waitForFinished(3000);
+    }
+
+    void trayItemAppearsInTheTray()
+    {
+        QVERIFY2(waitFor([] { return trayIcon().has_value(); }), "no Sayline item docked in the tray");
+        QVERIFY(trayIcon()->frame.top() < 28); // inside trayer's strip at the top
+    }
+
+    void startStopRecordingTogglesDictation()
+    {
+        listeningStarts(); // drop what launch printed
+        chooseFromTrayMenu(1);
+        QVERIFY2(waitFor([] { return !panel(); }), "Start/Stop Recording did not end the dictation");
+        chooseFromTrayMenu(1);
+        QVERIFY2(waitFor([] { return panel().has_value(); }), "Start/Stop Recording did not show the panel");
+        QVERIFY(waitFor([this] { return app.bytesAvailable() > 0; }));
+        QTest::qWait(300);
+        QCOMPARE(listeningStarts(), 1);
+    }
+
+    void settingsOpenFromTheTrayMenu()
+    {
+        chooseFromTrayMenu(2);
+        QVERIFY2(waitFor([] { return settingsWindow().has_value(); }), "Settings did not open the settings window");
+        QTest::qWait(500);
+        const TopWindow window = *settingsWindow();
+        QVERIFY(screenshot(window.frame, artifact(QStringLiteral("settings-general.png"))));
+        click(inSettings(voiceRow));
+        QTest::qWait(400);
+        QVERIFY(screenshot(window.frame, artifact(QStringLiteral("settings-voice.png"))));
+        click(inSettings(aboutRow));
+        QTest::qWait(400);
+        QVERIFY(screenshot(window.frame, artifact(QStringLiteral("settings-about.png"))));
+        click(inSettings(interfaceRow));
+        QTest::qWait(400);
+        QVERIFY(screenshot(window.frame, artifact(QStringLiteral("settings-interface.png"))));
+    }
+
+    void trayItemFollowsShowInMenuBar()
+    {
+        // The Interface page is showing; its first switch is "Show in Menu Bar".
+        click(inSettings(firstSwitch));
+        QVERIFY2(waitFor([] { return !trayIcon(); }), "the tray item stayed after switching Show in Menu Bar off");
+        QCOMPARE(storedDefaults().value(QStringLiteral("showInMenuBar")), QJsonValue(false));
+        click(inSettings(firstSwitch));
+        QVERIFY2(waitFor([] { return trayIcon().has_value(); }), "the tray item did not come back");
+        QCOMPARE(storedDefaults().value(QStringLiteral("showInMenuBar")), QJsonValue(true));
+    }
+
+    void recordedShortcutReplacesTheOldOne()
+    {
+        click(inSettings(generalRow));
+        QTest::qWait(400);
+        click(inSettings(toggleRecordingField));
+        QTest::qWait(300);
+        key(QStringLiteral("ctrl+alt+k"));
+        const QString storedKey = QStringLiteral("KeyboardShortcuts_toggleMainWindow");
+        QVERIFY2(waitFor([&] {
+                     const QJsonObject stored =
+                         QJsonDocument::fromJson(storedDefaults().value(storedKey).toString().toUtf8()).object();
+                     return stored.value(QStringLiteral("carbonKeyCode")).toInt() == 40
+                         && stored.value(QStringLiteral("carbonModifiers")).toInt() == 0x1800;
+                 }),
+                 "the recorder did not store Control-Option-K");
+        QVERIFY(screenshot(settingsWindow()->frame, artifact(QStringLiteral("settings-general-recorded.png"))));
+
+        QVERIFY(panel());
+        key(QStringLiteral("ctrl+super+a"));
+        QTest::qWait(1000);
+        QVERIFY2(panel().has_value(), "the old shortcut still toggles dictation");
+        key(QStringLiteral("ctrl+alt+k"));
+        QVERIFY2(waitFor([] { return !panel(); }), "the new shortcut does not end dictation");
+        key(QStringLiteral("ctrl+alt+k"));
+        QVERIFY2(waitFor([] { return panel().has_value(); }), "the new shortcut does not start dictation");
+    }
+
+    void panelShowsTheGearWithoutTrayItem()
+    {
+        stopSayline();
+        QFile file(defaultsPath());
+        QJsonObject stored = storedDefaults();
+        stored.insert(QStringLiteral("showInMenuBar"), false);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QJsonDocument(stored).toJson());
+        file.close();
+
+        startSayline();
+        QTest::qWait(1500);
+        QVERIFY2(!trayIcon(), "a tray item although Show in Menu Bar is off");
+        QVERIFY(!settingsWindow());
+        const TopWindow shown = *panel();
+        QVERIFY(screenshot(shown.frame.adjusted(-20, -20, 20, 20), artifact(QStringLiteral("panel-with-gear.png"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsDesktopTest)
+#include "tst_settings_desktop.moc"
