@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Figures of the dictation panel, measured on the real program inside
+# with-services --x --pulse --home. Prints one line per figure.
+#
+#   panel_bench.sh SAYLINE SAY_INTO_MIC FIND_PANEL
+set -uo pipefail
+sayline=$1 say_into_mic=$2 find_panel=$3
+work=$(mktemp -d /tmp/sayline-bench.XXXXXX)
+pid=""
+trap '[ -n "$pid" ] && kill $pid 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
+
+now_ms() { date +%s%3N; }
+# Waits (polling every 5 ms, at most 20 s) until the command succeeds; prints the elapsed ms.
+time_until() {
+  local start; start=$(now_ms)
+  for _ in $(seq 4000); do "$@" >/dev/null 2>&1 && { echo $(($(now_ms) - start)); return 0; }; sleep 0.005; done
+  echo "timeout"; return 1
+}
+listening() { [ "$(grep -c 'Start microphone transcription' "$work/out")" -gt "$1" ]; }
+panel_shown() { "$find_panel"; }
+panel_hidden() { ! "$find_panel"; }
+clipboard_has_text() { [ -n "$(xclip -o -selection clipboard 2>/dev/null)" ]; }
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+switches() { awk '/ctxt_switches/ {s += $2} END {print s}' "/proc/$1/status"; }
+hz=$(getconf CLK_TCK)
+# CPU of the process over $2 seconds, in % of one core, and its context switches.
+cpu_over() {
+  local t0 s0 w0; t0=$(ticks "$1"); s0=$(switches "$1"); w0=$(now_ms)
+  sleep "$2"
+  local t1 s1 w1; t1=$(ticks "$1"); s1=$(switches "$1"); w1=$(now_ms)
+  echo "$(awk -v d=$((t1 - t0)) -v hz="$hz" -v ms=$((w1 - w0)) 'BEGIN {printf "%.1f", 100 * d / hz / (ms / 1000)}')% of one core, $((s1 - s0)) context switches"
+}
+
+start() {
+  : > "$work/out"
+  local begin; begin=$(now_ms)
+  env "$@" "$sayline" > "$work/out" 2>&1 &
+  pid=$!
+  local mapped; mapped=$(time_until panel_shown)
+  local listen; listen=$(time_until listening 0)
+  echo "launch -> panel mapped: ${mapped} ms; launch -> listening: $(($(now_ms) - begin)) ms (${listen} ms after mapping)"
+}
+stop() { kill "$pid"; wait "$pid" 2>/dev/null; pid=""; }
+
+echo "== OpenGL scene graph (Mesa on Xvfb)"
+start QT_QUICK_BACKEND=
+sleep 2
+echo "CPU while listening, waveform running, 5 s: $(cpu_over "$pid" 5)"
+"$say_into_mic" "The quick brown fox jumps over the lazy dog." &
+speaker=$!
+sleep 1.5
+echo "CPU while dictating (speech playing), 3 s: $(cpu_over "$pid" 3)"
+wait $speaker
+sleep 1
+printf '' | xclip -selection clipboard
+echo "second press -> text on the clipboard: $(xdotool key ctrl+super+a; time_until clipboard_has_text) ms"
+time_until panel_hidden > /dev/null
+sleep 2
+echo "CPU idle with the panel hidden, 10 s: $(cpu_over "$pid" 10)"
+for run in 1 2 3; do
+  before=$(grep -c 'Start microphone transcription' "$work/out")
+  xdotool key ctrl+super+a
+  echo "hot-key release -> panel mapped (run $run): $(time_until panel_shown) ms; -> listening: $(time_until listening "$before") ms"
+  sleep 1
+  xdotool key Escape
+  time_until panel_hidden > /dev/null
+  sleep 0.5
+done
+echo "peak RSS: $(awk '/VmHWM/ {print $2, $3}' "/proc/$pid/status")"
+stop
+
+echo "== software scene graph (QT_QUICK_BACKEND=software)"
+start QT_QUICK_BACKEND=software
+sleep 2
+echo "CPU while listening, waveform running, 5 s: $(cpu_over "$pid" 5)"
+"$say_into_mic" "Testing the microphone." &
+speaker=$!
+sleep 1.5
+echo "CPU while dictating (speech playing), 2 s: $(cpu_over "$pid" 2)"
+wait $speaker
+xdotool key Escape
+time_until panel_hidden > /dev/null
+sleep 2
+echo "CPU idle with the panel hidden, 10 s: $(cpu_over "$pid" 10)"
+echo "peak RSS: $(awk '/VmHWM/ {print $2, $3}' "/proc/$pid/status")"
+stop
