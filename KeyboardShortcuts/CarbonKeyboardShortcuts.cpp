@@ -23,6 +23,10 @@ struct State
     bool isMenuOpen = false;
     bool menuObserversInstalled = false;
     std::unique_ptr<MenuKeyEventFilter> menuTrackingMonitor;
+    // Keys whose press the menu fallback matched, by key code, with the id of
+    // the matched HotKey: their release belongs to it whatever modifiers are
+    // still held (X clients such as xdotool let go of the modifiers first).
+    std::map<int, int> pressedByFallback;
 };
 
 State &state()
@@ -229,17 +233,34 @@ bool CarbonKeyboardShortcuts::handleRawKeyEvent(const KeyEvent &event)
 {
     if (event.type == KeyEvent::Type::other)
         return false;
-    const int modifiers = carbonModifiers(event.modifierFlags);
-    for (const auto &[id, hotKey] : state().hotKeys) {
-        if (hotKey->shortcut.carbonKeyCode != event.keyCode || hotKey->shortcut.carbonModifiers != modifiers)
-            continue;
-        const std::shared_ptr<HotKey> match = hotKey; // a callback may unregister it
-        const auto &callback = event.type == KeyEvent::Type::keyDown ? match->onKeyDown : match->onKeyUp;
-        if (callback)
-            callback(match->shortcut);
-        return true;
+    State &s = state();
+    std::shared_ptr<HotKey> match;
+    if (event.type == KeyEvent::Type::keyUp) {
+        if (const auto pressed = s.pressedByFallback.find(event.keyCode); pressed != s.pressedByFallback.end()) {
+            const auto it = s.hotKeys.find(pressed->second);
+            if (it != s.hotKeys.end())
+                match = it->second;
+            s.pressedByFallback.erase(pressed);
+        }
     }
-    return false;
+    if (!match) {
+        const int modifiers = carbonModifiers(event.modifierFlags);
+        for (const auto &[id, hotKey] : s.hotKeys) {
+            if (hotKey->shortcut.carbonKeyCode == event.keyCode && hotKey->shortcut.carbonModifiers == modifiers) {
+                match = hotKey;
+                break;
+            }
+        }
+    }
+    if (!match)
+        return false;
+    if (event.type == KeyEvent::Type::keyDown)
+        s.pressedByFallback[event.keyCode] = match->carbonHotKeyId;
+    // `match` keeps the record alive while its callback runs, even if it unregisters it.
+    const auto &callback = event.type == KeyEvent::Type::keyDown ? match->onKeyDown : match->onKeyUp;
+    if (callback)
+        callback(match->shortcut);
+    return true;
 }
 
 const std::map<int, std::shared_ptr<CarbonKeyboardShortcuts::HotKey>> &CarbonKeyboardShortcuts::hotKeys()

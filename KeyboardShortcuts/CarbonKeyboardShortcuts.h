@@ -55,8 +55,10 @@ public:
     static bool isSystemShortcut(const Shortcut &shortcut);
 
     // Menu fallback: a key event matched by key code and normalized modifiers
-    // against every HotKey, live or dropped. True when it ran a callback (the
-    // event is then consumed). Auto-repeated presses are the caller's to drop.
+    // against every HotKey, live or dropped. The release of a key whose press
+    // matched goes to the same HotKey even when the modifiers were let go
+    // first. True when it ran a callback (the event is then consumed).
+    // Auto-repeated presses are the caller's to drop.
     static bool handleRawKeyEvent(const KeyEvent &event);
 
     // Read-only views of the state, for diagnostics and tests.
