@@ -202,20 +202,6 @@ private slots:
         QCOMPARE(evdevCodeForCarbonKeyCode(52), std::nullopt);
         QCOMPARE(evdevCodeForCarbonKeyCode(-1), std::nullopt);
     }
-
-    void namedKeysHaveTheirCarbonCodes()
-    {
-        QCOMPARE(Key::a.rawValue, 0);
-        QCOMPARE(Key::escape.rawValue, 53);
-        QCOMPARE(Key::return_.rawValue, 36);
-        QCOMPARE(Key::space.rawValue, 49);
-        QCOMPARE(Key::f12.rawValue, 111);
-        QCOMPARE(Key::zero.rawValue, 29);
-        QCOMPARE(Key::backtick.rawValue, 50);
-        QCOMPARE(Key::rightOption.rawValue, 61);
-        QCOMPARE(Key::mute.rawValue, 74);
-        QCOMPARE(Key(1234).rawValue, 1234);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestShortcutValues)
