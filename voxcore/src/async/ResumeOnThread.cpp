@@ -18,8 +18,9 @@ void resumeOnThread(QThread *thread, std::coroutine_handle<> coroutine)
     // later (never inside the producer's call) keeps the consumer off foreign threads and
     // out of its own callers' stack frames.
     QObject *context = thread ? QAbstractEventDispatcher::instance(thread) : nullptr;
-    if (!context && thread == QCoreApplication::instance()->thread())
-        context = QCoreApplication::instance();
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!context && application && thread == application->thread())
+        context = application;
     if (!context) {
         coroutine.resume();
         return;

@@ -1,0 +1,178 @@
+// voxcore-cli end to end, on the private sound server and the installed recognizer model:
+// listing, file transcription, listening until the speaker stops or is interrupted,
+// recording, and the exit statuses of bad input.
+
+#include <QDataStream>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+const QString kCli = QStringLiteral(VOXCORE_CLI);
+const QString kSayIntoMic = QStringLiteral(VOXCORE_SAY_INTO_MIC);
+const QString kLibrivox = QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/");
+
+struct Run
+{
+    int status = -1;
+    QStringList lines; // standard output without the recognizer's log lines
+    QString errors;
+};
+
+Run finish(QProcess &process, int timeoutMs)
+{
+    Run run;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    for (const QString &line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+        if (!line.startsWith(QLatin1String("[AppleSpeechProvider] ")))
+            run.lines.append(line);
+    }
+    if (!run.lines.isEmpty() && run.lines.last().isEmpty())
+        run.lines.removeLast(); // after the final newline
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+Run cli(const QStringList &arguments, int timeoutMs = 60000)
+{
+    QProcess process;
+    process.start(kCli, arguments);
+    return finish(process, timeoutMs);
+}
+
+void sayIntoMicrophone(const QString &text)
+{
+    QProcess say;
+    say.start(kSayIntoMic, {text});
+    QVERIFY(say.waitForFinished(30000));
+    QCOMPARE(say.exitCode(), 0);
+}
+
+// Format fields of a canonical WAV header: (format, channels, rate, bits).
+std::tuple<quint16, quint16, quint32, quint16> wavFormat(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray header = file.read(44);
+    if (header.size() < 36 || !header.startsWith("RIFF") || header.mid(8, 8) != "WAVEfmt ")
+        return {};
+    QDataStream in(header.mid(20));
+    in.setByteOrder(QDataStream::LittleEndian);
+    quint16 format, channels, blockAlign, bits;
+    quint32 rate, byteRate;
+    in >> format >> channels >> rate >> byteRate >> blockAlign >> bits;
+    return {format, channels, rate, bits};
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listsTheInstalledLanguages()
+    {
+        const Run run = cli({"languages"});
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.lines.contains("English (United States) - English (United States) [en-US]"),
+                 qPrintable(run.lines.join('|')));
+    }
+
+    void transcribesAHumanRecording()
+    {
+        const Run run = cli({"transcribe", kLibrivox + "sense_and_sensibility_01_austen_64kb-0870.wav", "--language", "en-US"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.lines.size(), 1);
+        // Reference: "and mister john dashwood had then leisure to consider how much there might
+        // be prudently in his power to do for them"; the middle of it is recognised reliably.
+        QVERIFY2(run.lines.first().contains("leisure to consider how much there might be"), qPrintable(run.lines.first()));
+    }
+
+    void badInputGetsAClearMessageAndAStatus_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList{} << 2 << "usage:";
+        QTest::newRow("unknown command") << QStringList{"dance"} << 2 << "unknown command dance";
+        QTest::newRow("missing file") << QStringList{"transcribe", "/nonexistent/speech.wav"} << 1
+                                      << "cannot read /nonexistent/speech.wav";
+        QTest::newRow("not audio") << QStringList{"transcribe", kCli} << 1 << "Recognition failed: ";
+        QTest::newRow("unknown language") << QStringList{"transcribe", kLibrivox + "sense_and_sensibility_01_austen_64kb-0870.wav",
+                                                         "--language", "xx-YY"}
+                                          << 2 << "Language 'xx-YY' is not supported by the current provider";
+        QTest::newRow("record without seconds") << QStringList{"record", "/tmp/x.wav"} << 2 << "record needs --seconds N";
+        QTest::newRow("negative seconds") << QStringList{"record", "/tmp/x.wav", "--seconds", "-1"} << 2
+                                          << "--seconds needs a positive number of seconds";
+    }
+
+    void badInputGetsAClearMessageAndAStatus()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const Run run = cli(arguments);
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
+    }
+
+    void listensUntilTheSpeakerStops()
+    {
+        QProcess listener;
+        listener.start(kCli, {"listen", "--until-silence", "--seconds", "40"});
+        QVERIFY(listener.waitForStarted());
+        QTest::qWait(500);
+        sayIntoMicrophone("the quick brown fox jumps over the lazy dog");
+        const Run run = finish(listener, 30000);
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.lines.size() >= 3, qPrintable(run.lines.join('|'))); // partials, then the final line
+        const QString final = run.lines.last();
+        QCOMPARE(final, run.lines[run.lines.size() - 2]); // the final transcript is the last partial one
+        QVERIFY2(final.startsWith("the quick brown fox") && final.endsWith("the lazy dog"), qPrintable(final));
+    }
+
+    void ctrlCStopsListeningAndPrintsTheFinalTranscript()
+    {
+        QProcess listener;
+        listener.start(kCli, {"listen"});
+        QVERIFY(listener.waitForStarted());
+        sayIntoMicrophone("hello world");
+        QTest::qWait(1000);
+        ::kill(pid_t(listener.processId()), SIGINT);
+        const Run run = finish(listener, 10000);
+        QCOMPARE(run.status, 0);
+        QVERIFY(!run.lines.isEmpty());
+        QVERIFY2(run.lines.last().contains("hello"), qPrintable(run.lines.join('|')));
+    }
+
+    void recordsA16BitMonoWav()
+    {
+        QTemporaryDir folder;
+        const QString file = folder.filePath("take.wav");
+        QProcess recorder;
+        recorder.start(kCli, {"record", file, "--seconds", "2"});
+        QVERIFY(recorder.waitForStarted());
+        sayIntoMicrophone("recording test");
+        const Run run = finish(recorder, 20000);
+        QCOMPARE(run.status, 0);
+        const auto [format, channels, rate, bits] = wavFormat(file);
+        QCOMPARE(format, quint16(1)); // integer PCM
+        QCOMPARE(channels, quint16(1));
+        QCOMPARE(rate, quint32(44100));
+        QCOMPARE(bits, quint16(16));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"
