@@ -1,0 +1,257 @@
+// The settings window as the program builds it, on a private X display, with
+// the real AppState, UpdateManager and defaults store.
+#include <AppState.h>
+#include <KeyboardShortcuts.h>
+#include <MenuBarExtra.h>
+#include <SettingsScene.h>
+#include <UpdateManager.h>
+#include <UserDefaults.h>
+#include <WindowManager.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTest>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Sayline_AppPlugin)
+Q_IMPORT_QML_PLUGIN(Sayline_SettingsPlugin)
+
+namespace {
+
+QQuickItem *findItem(QQuickItem *root, const QString &objectName)
+{
+    if (!root)
+        return nullptr;
+    if (root->objectName() == objectName)
+        return root;
+    for (QQuickItem *child : root->childItems()) {
+        if (QQuickItem *found = findItem(child, objectName))
+            return found;
+    }
+    return nullptr;
+}
+
+// Every text shown by a visible Text item under `root`.
+QStringList shownTexts(QQuickItem *root)
+{
+    QStringList texts;
+    if (!root || !root->isVisible())
+        return texts;
+    if (QByteArray(root->metaObject()->className()).startsWith("QQuickText"))
+        texts.append(root->property("text").toString());
+    for (QQuickItem *child : root->childItems())
+        texts.append(shownTexts(child));
+    return texts;
+}
+
+} // namespace
+
+class SettingsWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQmlEngine engine;
+    std::unique_ptr<SettingsScene> scene;
+
+    QQuickWindow *window() { return scene->settingsWindow(); }
+    QQuickItem *item(const QString &name) { return findItem(window()->contentItem(), name); }
+    void click(QQuickItem *target)
+    {
+        QVERIFY(target);
+        const QPointF center = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QTest::mouseClick(window(), Qt::LeftButton, {}, center.toPoint());
+    }
+    void select(const QString &category)
+    {
+        click(item(QStringLiteral("sidebarRow_") + category));
+        QTest::qWait(50);
+    }
+    QQuickItem *switchOf(const QString &row) { return findItem(item(row), QStringLiteral("switch")); }
+    QString pageTitle() { return item(QStringLiteral("pageTitle"))->property("text").toString(); }
+    void openSettings()
+    {
+        WindowManager::shared().open(WindowManager::WindowId::settings);
+        QVERIFY(window());
+        QVERIFY(QTest::qWaitForWindowExposed(window()));
+        QTest::qWait(50);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        engine.addImportPath(QStringLiteral("qrc:/qt/qml")); // as the program's engine
+        scene = std::make_unique<SettingsScene>(engine);
+        scene->installInWindowManager();
+        openSettings();
+    }
+
+    void windowHasIdentifierAndNoTitle()
+    {
+        QCOMPARE(window()->objectName(), QStringLiteral("settings"));
+        QCOMPARE(window()->title(), QString());
+        QVERIFY(window()->isVisible());
+        // Opening again shows the same window.
+        QQuickWindow *first = window();
+        WindowManager::shared().open(WindowManager::WindowId::settings);
+        QCOMPARE(window(), first);
+    }
+
+    void openingDoesNotStartRecording()
+    {
+        QTRY_VERIFY(window()->isActive());
+        QVERIFY(!KeyboardShortcuts::isPaused());
+    }
+
+    void generalPageTexts()
+    {
+        QCOMPARE(pageTitle(), QStringLiteral("General"));
+        const QStringList texts = shownTexts(window()->contentItem());
+        for (const char *expected :
+             {"General", "Interface", "Voice", "Transcription", "About", "Auto Start on Login [Not implemented yet]",
+              "Output Targets",
+              "Choose where transcribed text should be sent. You can select multiple targets: Pasteboard copies to "
+              "clipboard, Auto Insert types directly into the active text field. Auto Insert requires accessibility "
+              "permission.",
+              "pasteboard", "autoInsert", "Shortcuts", "Toggle Recording", "Cancel"})
+            QVERIFY2(texts.contains(QString::fromUtf8(expected)), expected);
+    }
+
+    void autoStartStaysOff()
+    {
+        click(switchOf(QStringLiteral("autoStartToggle")));
+        QTest::qWait(50);
+        QVERIFY(!switchOf(QStringLiteral("autoStartToggle"))->property("checked").toBool());
+    }
+
+    void targetSwitchesSave()
+    {
+        AppState::shared().setOutputTargets({OutputTarget::pasteboard});
+        QTRY_VERIFY(!item(QStringLiteral("accessibilityRow"))->isVisible());
+        click(switchOf(QStringLiteral("targetToggle_autoInsert")));
+        // XTEST is there on this display, so typing is trusted.
+        QTRY_COMPARE(UserDefaults::standard().string(QStringLiteral("outputTargets")),
+                     std::optional<QString>(QStringLiteral(R"(["pasteboard","autoInsert"])")));
+        QTRY_VERIFY(item(QStringLiteral("accessibilityRow"))->isVisible());
+        QCOMPARE(item(QStringLiteral("accessibilityStatus"))->property("text").toString(),
+                 QStringLiteral("Accessibility permission granted"));
+        QVERIFY(!item(QStringLiteral("openSettingsButton"))->isVisible());
+        QVERIFY(item(QStringLiteral("refreshButton"))->isVisible());
+        QCOMPARE(item(QStringLiteral("refreshButton"))->property("text").toString(), QStringLiteral("Refresh"));
+        QCOMPARE(item(QStringLiteral("openSettingsButton"))->property("text").toString(), QStringLiteral("Open Settings"));
+        click(switchOf(QStringLiteral("targetToggle_pasteboard")));
+        click(switchOf(QStringLiteral("targetToggle_autoInsert")));
+        QTRY_COMPARE(UserDefaults::standard().string(QStringLiteral("outputTargets")),
+                     std::optional<QString>(QStringLiteral("[]")));
+        QVERIFY(!switchOf(QStringLiteral("targetToggle_pasteboard"))->property("checked").toBool());
+    }
+
+    void voiceAndTranscriptionShowTheGeneralPage_data()
+    {
+        QTest::addColumn<QString>("category");
+        QTest::newRow("Voice") << "Voice";
+        QTest::newRow("Transcription") << "Transcription";
+    }
+    void voiceAndTranscriptionShowTheGeneralPage()
+    {
+        QFETCH(QString, category);
+        select(category);
+        QCOMPARE(pageTitle(), QStringLiteral("General"));
+        QVERIFY(item(QStringLiteral("sidebarRow_") + category)->property("selected").toBool());
+        QVERIFY(!item(QStringLiteral("sidebarRow_General"))->property("selected").toBool());
+    }
+
+    void interfacePageIsBoundToTheDefaults()
+    {
+        select(QStringLiteral("Interface"));
+        QCOMPARE(pageTitle(), QStringLiteral("Interface"));
+        const QStringList texts = shownTexts(window()->contentItem());
+        for (const char *expected : {"Show in Menu Bar", "Recoding", "Show Realtime Transcription"})
+            QVERIFY2(texts.contains(QString::fromUtf8(expected)), expected);
+
+        UserDefaults::standard().remove(QStringLiteral("showInMenuBar"));
+        QTRY_VERIFY(switchOf(QStringLiteral("showInMenuBarToggle"))->property("checked").toBool());
+        click(switchOf(QStringLiteral("showInMenuBarToggle")));
+        QCOMPARE(UserDefaults::standard().boolean(QStringLiteral("showInMenuBar")), std::optional<bool>(false));
+        // A change made elsewhere (the panel, the tray) shows here at once.
+        UserDefaults::standard().setBool(QStringLiteral("showInMenuBar"), true);
+        QTRY_VERIFY(switchOf(QStringLiteral("showInMenuBarToggle"))->property("checked").toBool());
+        click(switchOf(QStringLiteral("showRealtimeTranscriptionToggle")));
+        QCOMPARE(UserDefaults::standard().boolean(QStringLiteral("showRealtimeTranscription")),
+                 std::optional<bool>(false));
+    }
+
+    void aboutPageAppliesTheStoredUpdatePreference()
+    {
+        UpdateManager &updates = UpdateManager::shared();
+        UserDefaults::standard().setBool(QStringLiteral("automaticallyCheckForUpdates"), false);
+        updates.setAutomaticallyChecksForUpdates(true);
+        select(QStringLiteral("About"));
+        QCOMPARE(pageTitle(), QStringLiteral("About"));
+        // Appearing brings the updater in line with the stored value.
+        QVERIFY(!updates.automaticallyChecksForUpdates());
+        const QStringList texts = shownTexts(window()->contentItem());
+        for (const char *expected : {"Version", "Updates", "Check for updates automatically",
+                                     "Automatic updates help keep Sayline secure and up-to-date with the latest features."})
+            QVERIFY2(texts.contains(QString::fromUtf8(expected)), expected);
+        QCOMPARE(item(QStringLiteral("checkForUpdatesButton"))->property("text").toString(),
+                 QStringLiteral("Check for Updates..."));
+        QCOMPARE(item(QStringLiteral("versionText"))->property("text").toString(), updates.currentVersion());
+        QCOMPARE(item(QStringLiteral("checkForUpdatesButton"))->property("enabled").toBool(),
+                 updates.canCheckForUpdates() && !updates.isCheckingForUpdates());
+        QCOMPARE(item(QStringLiteral("updateSpinner"))->isVisible(), updates.isCheckingForUpdates());
+
+        click(switchOf(QStringLiteral("automaticUpdatesToggle")));
+        QCOMPARE(UserDefaults::standard().boolean(QStringLiteral("automaticallyCheckForUpdates")), std::optional<bool>(true));
+        QVERIFY(updates.automaticallyChecksForUpdates());
+    }
+
+    void closingReleasesTheWindowAndReopeningStartsAtGeneral()
+    {
+        QPointer<QQuickWindow> closed = window();
+        closed->close();
+        QTRY_VERIFY(closed.isNull());
+        openSettings();
+        QCOMPARE(pageTitle(), QStringLiteral("General"));
+        QVERIFY(item(QStringLiteral("sidebarRow_General"))->property("selected").toBool());
+    }
+
+    void trayMenuItems()
+    {
+        QStringList calls;
+        MenuBarExtra::Commands commands{
+            [&] { calls << "startStop"; }, [&] { calls << "settings"; }, [] { return QStringLiteral("1.2.3"); },
+            [&] { calls << "check"; }, [&] { calls << "quit"; }};
+        MenuBarExtra extra(UserDefaults::standard(), commands);
+        const QList<QAction *> items = extra.menu().actions();
+        QStringList titles;
+        QStringList sequences;
+        for (QAction *action : items) {
+            titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
+            sequences << action->shortcut().toString(QKeySequence::PortableText);
+        }
+        QCOMPARE(titles, (QStringList{"Start/Stop Recording", "-", "Settings", "-", "Version 1.2.3",
+                                      "Check for Updates...", "-", "Quit Sayline"}));
+        QCOMPARE(items.at(0)->shortcut(), QKeySequence(Qt::ControlModifier | Qt::MetaModifier | Qt::Key_A));
+        QCOMPARE(items.at(2)->shortcut(), QKeySequence(Qt::ControlModifier | Qt::Key_Comma));
+        QCOMPARE(items.at(7)->shortcut(), QKeySequence(Qt::ControlModifier | Qt::Key_Q));
+        QVERIFY(!items.at(4)->isEnabled());
+        for (int index : {0, 2, 5, 7})
+            items.at(index)->trigger();
+        QCOMPARE(calls, (QStringList{"startStop", "settings", "check", "quit"}));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    SettingsWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_settings_window.moc"
