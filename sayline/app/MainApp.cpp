@@ -41,7 +41,7 @@ MainApp::~MainApp()
 {
     // The panel's QML content must go before the engine that built it.
     if (m_primary)
-        WindowManager::shared().hideMainWindow();
+        WindowManager::shared().discardMainWindow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

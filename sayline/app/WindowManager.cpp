@@ -116,6 +116,14 @@ void WindowManager::hideMainWindow()
     emit mainWindowVisibleChanged();
 }
 
+void WindowManager::discardMainWindow()
+{
+    if (!m_mainWindow)
+        return;
+    releaseMainWindow();
+    emit mainWindowVisibleChanged();
+}
+
 void WindowManager::releaseMainWindow()
 {
     // The panel may be hidden from one of its own item's handlers (Submit,

@@ -67,6 +67,9 @@ public:
     // open() by raw value, for QML: "main", "settings" or "onboarding".
     Q_INVOKABLE void open(const QString &identifier);
 
+    // Releases the panel without saving its position, for shutdown.
+    void discardMainWindow();
+
     MainPanel *mainWindow() const { return m_mainWindow.get(); }
     bool isMainWindowVisible() const;
 

@@ -202,6 +202,15 @@ private slots:
         QCOMPARE(hintCalls.size(), std::size_t(2));
     }
 
+    void discardingAtShutdownSavesNoPosition()
+    {
+        manager->showMainWindow();
+        manager->mainWindow()->setPosition(10, 10);
+        manager->discardMainWindow();
+        QVERIFY(!manager->mainWindow());
+        QVERIFY(!UserDefaults::standard().contains(QStringLiteral("main.WindowPositionX")));
+    }
+
     void toggleReportsTheNewState()
     {
         QSignalSpy visibility(manager.get(), &WindowManager::mainWindowVisibleChanged);

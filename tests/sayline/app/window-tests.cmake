@@ -4,3 +4,9 @@ target_link_libraries(tst_window_manager PRIVATE sayline_app Qt6::Test)
 add_test(NAME sayline_window_manager
          COMMAND ${SAYLINE_WITH_SERVICES} --x --home -- $<TARGET_FILE:tst_window_manager>)
 set_tests_properties(sayline_window_manager PROPERTIES TIMEOUT 120)
+
+# One Sayline per session, and the launch flag.
+qt_add_executable(tst_single_instance ${CMAKE_CURRENT_LIST_DIR}/tst_single_instance.cpp)
+target_link_libraries(tst_single_instance PRIVATE sayline_app Qt6::Test)
+add_test(NAME sayline_single_instance COMMAND ${SAYLINE_WITH_SERVICES} --home -- $<TARGET_FILE:tst_single_instance>)
+set_tests_properties(sayline_single_instance PROPERTIES TIMEOUT 60)
