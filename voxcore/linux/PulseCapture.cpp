@@ -2,7 +2,6 @@
 
 #include <pulse/pulseaudio.h>
 
-#include <atomic>
 #include <stdexcept>
 
 namespace {
@@ -310,12 +309,4 @@ void PulseCapture::stop()
         return;
     d->release();
     d.reset();
-}
-
-bool PulseCapture::isRunning() const
-{
-    if (!d)
-        return false;
-    LoopLock lock(d->loop.get());
-    return d->capturing && !d->failed;
 }

@@ -41,8 +41,6 @@ public:
     // Ends capture; no handler runs after it returns. Idempotent.
     void stop();
 
-    bool isRunning() const;
-
 private:
     struct Private;
     std::unique_ptr<Private> d;

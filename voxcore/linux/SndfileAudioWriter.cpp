@@ -86,8 +86,6 @@ std::optional<std::string> SndfileAudioWriter::writeFrames(const std::vector<flo
     if (frames == 0)
         return std::nullopt;
     const sf_count_t written = sf_writef_float(m_file.get(), interleaved.data(), frames);
-    if (written > 0)
-        m_framesWritten += static_cast<std::size_t>(written);
     if (written != frames)
         return std::string("Cannot write the audio file: ") + sf_strerror(m_file.get());
     return std::nullopt;

@@ -38,8 +38,6 @@ public:
     // Drains the resampler and closes the file. Idempotent.
     void close();
 
-    std::size_t framesWritten() const { return m_framesWritten; }
-
 private:
     std::optional<std::string> writeFrames(const std::vector<float> &interleaved);
     void drainResampler();
@@ -49,5 +47,4 @@ private:
     std::unique_ptr<sf_private_tag, Closer> m_file;
     std::unique_ptr<SoxrResampler> m_resampler;
     std::vector<float> m_converted, m_resampled;
-    std::size_t m_framesWritten = 0;
 };

@@ -127,4 +127,10 @@ inline std::optional<WavFile> readWav(const QString &path)
     return std::nullopt;
 }
 
+// The recorder's file format: integer PCM, one channel, 44100 Hz, 16 bits.
+inline bool isMono16Bit44100(const WavFile &wav)
+{
+    return wav.audioFormat == 1 && wav.channels == 1 && wav.sampleRate == 44100 && wav.bitsPerSample == 16;
+}
+
 } // namespace speechfixtures

@@ -77,10 +77,9 @@ void Recording::recordsWhatWasPlayed()
     QVERIFY(path.startsWith(qEnvironmentVariable("XDG_CACHE_HOME") + "/Sayline/"));
     const auto wav = readWav(path);
     QVERIFY(wav);
-    QCOMPARE(wav->audioFormat, 1);
-    QCOMPARE(wav->channels, 1);
-    QCOMPARE(wav->sampleRate, 44100);
-    QCOMPARE(wav->bitsPerSample, 16);
+    QVERIFY2(isMono16Bit44100(*wav), qPrintable(QStringLiteral("format %1, %2 channels, %3 Hz, %4 bits")
+                                                     .arg(wav->audioFormat).arg(wav->channels)
+                                                     .arg(wav->sampleRate).arg(wav->bitsPerSample)));
 
     // The file covers the capture from its first buffer to the stop (give or
     // take the buffer in flight and the level's trip to the main thread).
