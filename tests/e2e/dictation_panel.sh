@@ -81,6 +81,15 @@ xdotool key ctrl+super+a
 wait_for 10 panel_shown || fail "panel not shown by a new press"
 wait_for 10 listening_more_than "$before" || fail "not listening after a new press"
 [ "$(xdotool getwindowfocus)" = "$target_window" ] || fail "the new panel took the focus"
+# Drag the panel by its waveform band; hiding keeps that place for the next show.
+eval "$(xdotool getwindowgeometry --shell "$(panel_id)")"
+xdotool mousemove $((X + 200)) $((Y + 65)); sleep 0.2; xdotool mousedown 1; sleep 0.1
+for step in $(seq 10); do xdotool mousemove $((X + 200 - step * 20)) $((Y + 65 - step * 30)); sleep 0.03; done
+xdotool mouseup 1
+dragged_x=$((X - 200)) dragged_y=$((Y - 300))
+eval "$(xdotool getwindowgeometry --shell "$(panel_id)")"
+[ "$X,$Y" = "$dragged_x,$dragged_y" ] || fail "drag moved the panel to $X,$Y instead of $dragged_x,$dragged_y"
+[ "$(xdotool getwindowfocus)" = "$target_window" ] || fail "dragging gave the panel the focus"
 "$say_into_mic" "Testing the microphone."
 wait_for 15 has_transcript || fail "no transcript in the new panel"
 
@@ -95,6 +104,8 @@ shoot hidden
 # A second launch hands over to the running one, which shows the panel again.
 "$sayline" || fail "second launch failed"
 wait_for 10 panel_shown || fail "second launch did not bring the panel up"
+eval "$(xdotool getwindowgeometry --shell "$(panel_id)")"
+[ "$X,$Y" = "$dragged_x,$dragged_y" ] || fail "panel shown at $X,$Y, not at its dragged place $dragged_x,$dragged_y"
 kill -0 "$sayline_pid" || fail "first Sayline ended"
 
 python3 - "$XDG_CONFIG_HOME/Sayline/defaults.json" <<'PY' || fail "shortcuts not stored"
