@@ -5,6 +5,9 @@
 #include "UserDefaults.h"
 
 #include <QElapsedTimer>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlExpression>
 #include <QTest>
 
 #include <functional>
@@ -162,6 +165,31 @@ private slots:
         QTRY_VERIFY(harness.manager().isTranscribing());
         QCOMPARE(harness.manager().currentLanguageCode(), QStringLiteral("de-DE"));
         QCOMPARE(harness.events().last(), QStringLiteral("listen de-DE"));
+    }
+
+    // The panel's views read the manager through AppState and call the flow.
+    void qmlReachesTheManagerAndTheFlow()
+    {
+        AppStateHarness harness;
+        AppState &appState = harness.start();
+        QQmlEngine engine;
+        engine.rootContext()->setContextProperty(QStringLiteral("appState"), &appState);
+        const auto evaluate = [&](const QString &code) {
+            QQmlExpression expression(engine.rootContext(), nullptr, code);
+            const QVariant value = expression.evaluate();
+            if (expression.hasError())
+                qWarning() << expression.error().toString();
+            return value;
+        };
+        listenWithText(harness, spoken);
+        QCOMPARE(evaluate("appState.speechRecognitionManager.isTranscribing"), QVariant(true));
+        QCOMPARE(evaluate("appState.speechRecognitionManager.transcriptionResult"), QVariant(spoken));
+        QCOMPARE(evaluate("appState.outputTargetValues"), QVariant(QStringList{"pasteboard"}));
+        evaluate("appState.outputTargetValues = ['autoInsert', 'pasteboard']");
+        QCOMPARE(appState.outputTargets(), (QList<OutputTarget>{OutputTarget::autoInsert, OutputTarget::pasteboard}));
+        evaluate("appState.submitDictation()");
+        QTRY_COMPARE(harness.events().filter(QStringLiteral("type ")), QStringList{"type " + spoken});
+        QVERIFY(!harness.windows->isMainWindowVisible());
     }
 
     void shortcutsAreDeclaredWithDefaults()
