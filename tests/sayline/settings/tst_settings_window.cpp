@@ -3,6 +3,7 @@
 #include <AppState.h>
 #include <KeyboardShortcuts.h>
 #include <MenuBarExtra.h>
+#include <NotificationCenter.h>
 #include <SettingsScene.h>
 #include <UpdateManager.h>
 #include <UserDefaults.h>
@@ -244,6 +245,17 @@ private slots:
         for (int index : {0, 2, 5, 7})
             items.at(index)->trigger();
         QCOMPARE(calls, (QStringList{"startStop", "settings", "check", "quit"}));
+
+        // Opening and closing the menu is menu tracking for the global shortcuts.
+        QStringList tracking;
+        for (const QString &name : {KeyboardShortcuts::menuDidBeginTrackingNotification,
+                                    KeyboardShortcuts::menuDidEndTrackingNotification})
+            NotificationCenter::defaultCenter().addObserver(name, &extra, [&](const Notification &n) { tracking << n.name; });
+        extra.menu().popup(QPoint(100, 100));
+        QTRY_VERIFY(extra.menu().isVisible());
+        extra.menu().hide();
+        QCOMPARE(tracking, (QStringList{KeyboardShortcuts::menuDidBeginTrackingNotification,
+                                        KeyboardShortcuts::menuDidEndTrackingNotification}));
     }
 };
 

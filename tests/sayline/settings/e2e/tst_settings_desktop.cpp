@@ -55,6 +55,15 @@ QJsonObject storedDefaults()
     return QJsonDocument::fromJson(file.readAll()).object();
 }
 
+QString describeWindows()
+{
+    QStringList lines;
+    for (const TopWindow &w : windowsOfClass(sayline))
+        lines << QStringLiteral("%1 %2 %3x%4+%5+%6 %7").arg(w.id, w.name).arg(w.frame.width()).arg(w.frame.height())
+                     .arg(w.frame.x()).arg(w.frame.y()).arg(w.viewable ? "viewable" : "hidden");
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 class SettingsDesktopTest : public QObject
@@ -192,6 +201,41 @@ private slots:
         QVERIFY2(waitFor([] { return !panel(); }), "the new shortcut does not end dictation");
         key(QStringLiteral("ctrl+alt+k"));
         QVERIFY2(waitFor([] { return panel().has_value(); }), "the new shortcut does not start dictation");
+    }
+
+    void menuCombinationIsRefusedWithAnAlert()
+    {
+        const auto settings = settingsWindow();
+        QVERIFY(settings);
+        const QString storedBefore = storedDefaults().value(QStringLiteral("KeyboardShortcuts_toggleMainWindow")).toString();
+        click(inSettings(toggleRecordingField));
+        QTest::qWait(300);
+        QStringList before;
+        for (const TopWindow &w : windowsOfClass(sayline))
+            before << w.id;
+        key(QStringLiteral("ctrl+q")); // the tray menu's "Quit Sayline"
+        std::optional<TopWindow> alert;
+        QVERIFY2(waitFor([&] {
+                     for (const TopWindow &w : windowsOfClass(sayline)) {
+                         if (w.viewable && !before.contains(w.id))
+                             alert = w;
+                     }
+                     return alert.has_value();
+                 }) || (qWarning() << describeWindows(), false),
+                 "no alert for a combination of the tray menu");
+        QTest::qWait(300);
+        QVERIFY(screenshot(alert->frame, artifact(QStringLiteral("recorder-menu-alert.png"))));
+        key(QStringLiteral("Return"));
+        QVERIFY(waitFor([&] {
+            for (const TopWindow &w : windowsOfClass(sayline)) {
+                if (w.id == alert->id && w.viewable)
+                    return false;
+            }
+            return true;
+        }));
+        QVERIFY(app.state() == QProcess::Running); // Control-Q did not quit
+        QCOMPARE(storedDefaults().value(QStringLiteral("KeyboardShortcuts_toggleMainWindow")).toString(), storedBefore);
+        key(QStringLiteral("Escape")); // the field records again after the alert
     }
 
     void panelShowsTheGearWithoutTrayItem()
