@@ -1,4 +1,5 @@
 #include "MainApp.h"
+#include "SettingsScenes.h"
 
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
 {
     MainApp app(argc, argv);
     // --- scenes: tray item and settings window (app.addScene(...)) ---
+    app.addScene(buildSettingsScenes);
     // --- end of scenes ---
     return app.run();
 }
