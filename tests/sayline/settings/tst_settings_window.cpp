@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -228,7 +229,11 @@ private slots:
         MenuBarExtra::Commands commands{
             [&] { calls << "startStop"; }, [&] { calls << "settings"; }, [] { return QStringLiteral("1.2.3"); },
             [&] { calls << "check"; }, [&] { calls << "quit"; }};
+        UserDefaults::standard().setBool(QStringLiteral("showInMenuBar"), true);
         MenuBarExtra extra(UserDefaults::standard(), commands);
+        // This display has no tray host: nothing is shown, and that is all.
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        QVERIFY(!extra.isInserted());
         const QList<QAction *> items = extra.menu().actions();
         QStringList titles;
         QStringList sequences;
