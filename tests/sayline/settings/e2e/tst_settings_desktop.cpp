@@ -78,9 +78,11 @@ private:
     {
         app.setProgram(QStringLiteral(SAYLINE_EXECUTABLE));
         app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        output.clear();
         app.start();
         QVERIFY(app.waitForStarted());
         QVERIFY2(waitFor([] { return panel().has_value(); }, 20000), "the panel did not come up at launch");
+        QVERIFY2(waitFor([this] { return listeningStarts() == 1; }), "Sayline did not start listening at launch");
     }
     void stopSayline()
     {
@@ -90,10 +92,12 @@ private:
             app.waitForFinished();
         }
     }
-    int listeningStarts() const
+    QString output;
+    // How often Sayline has started listening since it was launched.
+    int listeningStarts()
     {
-        return QString::fromUtf8(const_cast<QProcess &>(app).readAllStandardOutput()).count(
-            QStringLiteral("Start microphone transcription"));
+        output += QString::fromUtf8(app.readAllStandardOutput());
+        return output.count(QStringLiteral("Start microphone transcription"));
     }
     // Opens the tray menu with a click and picks the item `downs` rows down.
     void chooseFromTrayMenu(int downs)
@@ -137,14 +141,14 @@ private slots:
 
     void startStopRecordingTogglesDictation()
     {
-        listeningStarts(); // drop what launch printed
+        const int before = listeningStarts();
         chooseFromTrayMenu(1);
         QVERIFY2(waitFor([] { return !panel(); }), "Start/Stop Recording did not end the dictation");
         chooseFromTrayMenu(1);
         QVERIFY2(waitFor([] { return panel().has_value(); }), "Start/Stop Recording did not show the panel");
-        QVERIFY(waitFor([this] { return app.bytesAvailable() > 0; }));
+        QVERIFY(waitFor([&] { return listeningStarts() > before; }));
         QTest::qWait(300);
-        QCOMPARE(listeningStarts(), 1);
+        QCOMPARE(listeningStarts(), before + 1);
     }
 
     void settingsOpenFromTheTrayMenu()
