@@ -131,7 +131,6 @@ bool XKeyboardLayout::readCoreMapping(const XcbConnection &connection, xkb_keyma
     const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(mapping.get());
     const QSet<xcb_keycode_t> modifierMap = modifierMapKeycodes(connection);
 
-    QList<xcb_keycode_t> run;
     for (int index = 0; index < count; ++index) {
         const auto key = xcb_keycode_t(first + index);
         if (syms[index * width] != XKB_KEY_NoSymbol)
@@ -139,13 +138,8 @@ bool XKeyboardLayout::readCoreMapping(const XcbConnection &connection, xkb_keyma
         bool unused = !modifierMap.contains(key) && xkb_keymap_num_layouts_for_key(keymap, key) == 0;
         for (int column = 0; unused && column < width; ++column)
             unused = syms[index * width + column] == XKB_KEY_NoSymbol;
-        if (unused) {
-            run.append(key);
-            if (run.size() > m_spare.size())
-                m_spare = run;
-        } else {
-            run.clear();
-        }
+        if (unused)
+            m_spare.append(key);
     }
     return true;
 }

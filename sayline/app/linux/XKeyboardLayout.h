@@ -23,8 +23,7 @@ public:
     // current group and with the current locks (Caps Lock, Num Lock) applied.
     std::optional<xcb_keycode_t> directKeycode(xkb_keysym_t keysym) const;
 
-    // The longest run of consecutive keycodes without any keysym and outside the
-    // modifier map, so that one mapping request can fill them.
+    // The keycodes without any keysym and outside the modifier map, ascending.
     const QList<xcb_keycode_t> &spareKeycodes() const { return m_spare; }
 
     // The first keysym of a key in the core keyboard mapping (NoSymbol when none).

@@ -15,14 +15,21 @@
 
 namespace {
 
-void putKeysymsOnKeys(const XcbConnection &connection, xcb_keycode_t firstKey, const QList<uint32_t> &keysyms)
+// One mapping request per run of consecutive keycodes, all sent before one
+// round trip. Both levels carry the keysym, so neither Shift nor the key type
+// can change it.
+void putKeysymsOnKeys(const XcbConnection &connection, const QList<uint8_t> &keys, const QList<uint32_t> &keysyms)
 {
-    // Both levels carry the keysym, so neither Shift nor the key type can change it.
-    QList<xcb_keysym_t> table;
-    table.reserve(keysyms.size() * 2);
-    for (const uint32_t keysym : keysyms)
-        table << keysym << keysym;
-    xcb_change_keyboard_mapping(connection.get(), uint8_t(keysyms.size()), firstKey, 2, table.constData());
+    for (qsizetype start = 0; start < keys.size();) {
+        qsizetype end = start + 1;
+        while (end < keys.size() && keys[end] == keys[end - 1] + 1)
+            ++end;
+        QList<xcb_keysym_t> table;
+        for (qsizetype i = start; i < end; ++i)
+            table << keysyms[i] << keysyms[i];
+        xcb_change_keyboard_mapping(connection.get(), uint8_t(end - start), keys[start], 2, table.constData());
+        start = end;
+    }
 }
 
 void pressAndRelease(const XcbConnection &connection, xcb_keycode_t key)
@@ -96,15 +103,15 @@ bool XTestKeyboardInjector::typeKeysyms(XcbConnection &display, const QString &t
         }
         bool lentStillThere = true;
         for (qsizetype i = 0; i < m_lent.size(); ++i)
-            lentStillThere = lentStillThere && layout->coreKeysym(m_spareRun[i]) == m_lent[i];
+            lentStillThere = lentStillThere && layout->coreKeysym(m_spareKeys[i]) == m_lent[i];
         if (!lentStillThere) // someone loaded another keymap meanwhile
             m_lent.clear();
         if (m_lent.isEmpty())
-            m_spareRun = layout->spareKeycodes();
+            m_spareKeys = layout->spareKeycodes();
         // Keysyms lent earlier count as keys of the layout.
         plan = planTyping(
             keysyms, [&](xkb_keysym_t keysym) { return layout->directKeycode(keysym).has_value(); },
-            m_spareRun.size() - m_lent.size());
+            m_spareKeys.size() - m_lent.size());
         if ((plan && plan->size() <= 1) || m_lent.isEmpty())
             break;
         restoreKeymap();
@@ -127,7 +134,7 @@ bool XTestKeyboardInjector::typeKeysyms(XcbConnection &display, const QString &t
         for (const xkb_keysym_t keysym : part.keysyms) {
             const qsizetype lentIndex = m_lent.indexOf(keysym, firstLent);
             const auto direct = layout->directKeycode(keysym);
-            pressAndRelease(display, lentIndex >= 0 ? m_spareRun[lentIndex] : *direct);
+            pressAndRelease(display, lentIndex >= 0 ? m_spareKeys[lentIndex] : *direct);
         }
         display.sync();
         m_lastTyped = std::chrono::steady_clock::now();
@@ -137,7 +144,7 @@ bool XTestKeyboardInjector::typeKeysyms(XcbConnection &display, const QString &t
 
 void XTestKeyboardInjector::lend(XcbConnection &display, const QList<uint32_t> &keysyms)
 {
-    putKeysymsOnKeys(display, m_spareRun[m_lent.size()], keysyms);
+    putKeysymsOnKeys(display, m_spareKeys.mid(m_lent.size(), keysyms.size()), keysyms);
     m_lent += keysyms;
     display.sync();
     std::this_thread::sleep_for(m_settling.afterRemap);
@@ -157,7 +164,7 @@ void XTestKeyboardInjector::restoreKeymap()
         return;
     }
     waitBeforeReuse();
-    putKeysymsOnKeys(*m_connection, m_spareRun.first(), QList<uint32_t>(m_lent.size(), XKB_KEY_NoSymbol));
+    putKeysymsOnKeys(*m_connection, m_spareKeys.first(m_lent.size()), QList<uint32_t>(m_lent.size(), XKB_KEY_NoSymbol));
     m_connection->sync();
     m_lent.clear();
 }

@@ -15,8 +15,9 @@ class XcbConnection;
 //
 // Characters the keymap cannot produce with a lone key press (accented letters
 // of other layouts, capitals, AltGr characters, emoji) are lent to spare
-// keycodes, all in one mapping change; a text with more distinct such
-// characters than spare keycodes is typed in chunks.
+// keycodes, all at once (one mapping request per run of consecutive spare
+// keycodes, then one round trip); a text with more distinct such characters than
+// spare keycodes is typed in chunks.
 //
 // A client re-reads the keymap when it handles the mapping notification, which
 // it receives before our key events; it translates them with whatever mapping
@@ -55,8 +56,8 @@ private:
 
     Settling m_settling;
     std::unique_ptr<XcbConnection> m_connection;
-    QList<uint8_t> m_spareRun;  // the keycodes we lend keysyms to
-    QList<uint32_t> m_lent;     // the keysyms on m_spareRun[0], m_spareRun[1], ...
+    QList<uint8_t> m_spareKeys;  // the spare keycodes we lend keysyms to
+    QList<uint32_t> m_lent;     // the keysyms on m_spareKeys[0], m_spareKeys[1], ...
     std::chrono::steady_clock::time_point m_lastTyped;
     std::unique_ptr<QTimer> m_restoreTimer;
 };

@@ -17,9 +17,10 @@ public:
     // Waits until the window holds `expected` (then a little longer, so that
     // stray extra characters show up too) or gives up; returns what it holds.
     QString waitForText(const QString &expected);
+    // What the window has recorded so far.
+    QString readText() const;
 
 private:
-    QString readText() const;
 
     QTemporaryDir m_dir;
     QString m_output;
