@@ -64,7 +64,7 @@ Timeline listen(SpeechRecognitionManager &manager, const QString &sentence, QStr
     if (!sentence.isEmpty()) {
         std::unique_ptr<QProcess> speaker(sayIntoMic(sentence));
         finishedWell(speaker.get());
-        QTest::qWait(2000);
+        waitForStillness(&manager, &SpeechRecognitionManager::transcriptionResultChanged, 2000);
     }
     manager.stopMicrophoneTranscription();
     transcript = manager.transcriptionResult();

@@ -4,6 +4,7 @@
 // They expect to run under tests/support/with-services --pulse.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QList>
 #include <QPair>
@@ -46,6 +47,20 @@ inline bool finishedWell(QProcess *process, int timeoutMs = 20000)
 {
     return QTest::qWaitFor([process] { return process->state() == QProcess::NotRunning; }, timeoutMs)
            && process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+}
+
+// Waits until `changed` has not fired for `stillMs` (the recognizer has
+// caught up with the audio), at most `timeoutMs`.
+template<typename Sender, typename Signal>
+inline void waitForStillness(Sender *sender, Signal changed, int stillMs = 1500, int timeoutMs = 20000)
+{
+    QElapsedTimer sinceChange, overall;
+    sinceChange.start();
+    overall.start();
+    const auto connection = QObject::connect(sender, changed, [&] { sinceChange.restart(); });
+    while (sinceChange.elapsed() < stillMs && overall.elapsed() < timeoutMs)
+        QTest::qWait(50);
+    QObject::disconnect(connection);
 }
 
 // The sound server started for this test by with-services.

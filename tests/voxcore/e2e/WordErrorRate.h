@@ -9,7 +9,8 @@
 // Word error rate of a hypothesis against a reference: (substitutions +
 // deletions + insertions) / reference words, by word-level edit distance.
 // Case and punctuation are ignored, and a few spellings the recognizer's
-// dictionary prefers are treated as the words they stand for.
+// dictionary prefers (abbreviations, joined compounds) are treated as the
+// words they stand for.
 inline QStringList normalizedWords(const QString &text)
 {
     QString cleaned;
@@ -21,6 +22,10 @@ inline QStringList normalizedWords(const QString &text)
             words << QStringLiteral("mister");
         else if (word == u"mrs")
             words << QStringLiteral("missus");
+        else if (word == u"goodnight")
+            words << QStringLiteral("good") << QStringLiteral("night");
+        else if (word == u"turnoff")
+            words << QStringLiteral("turn") << QStringLiteral("off");
         else
             words << word;
     }
