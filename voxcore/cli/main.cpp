@@ -141,5 +141,9 @@ int main(int argc, char *argv[])
     }
 
     QTimer::singleShot(0, &app, [run] { runAndExit(run); });
-    return app.exec();
+    const int status = app.exec();
+    // A stopped transcription wakes its consumer coroutine through a queued call; deliver
+    // it so the coroutine ends and frees its frame before the program does.
+    QCoreApplication::sendPostedEvents();
+    return status;
 }
