@@ -5,7 +5,6 @@
 #include "XcbXkb.h"
 
 #include <QGuiApplication>
-#include <QTimer>
 
 namespace KeyboardShortcuts::X11 {
 
@@ -24,6 +23,10 @@ X11HotKeys::X11HotKeys(xcb_connection_t *connection, xcb_window_t root, QObject 
 {
     if (const xcb_query_extension_reply_t *xkb = xcb_get_extension_data(connection, &xcb_xkb_id); xkb && xkb->present)
         m_xkbFirstEvent = xkb->first_event;
+    m_markerWindow = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, m_markerWindow, root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_flush(connection);
     if (qApp)
         qApp->installNativeEventFilter(this);
 }
@@ -34,6 +37,8 @@ X11HotKeys::~X11HotKeys()
         qApp->removeNativeEventFilter(this);
     for (const auto &[id, registration] : m_registrations)
         m_grabs.ungrab(registration.grab);
+    xcb_destroy_window(m_connection, m_markerWindow);
+    xcb_flush(m_connection);
 }
 
 int X11HotKeys::registerHotKey(int carbonKeyCode, int carbonModifiers, quint32 id)
@@ -65,10 +70,11 @@ void X11HotKeys::unregisterHotKey(quint32 id)
     m_grabs.ungrab(found->second.grab);
     m_registrations.erase(found);
     // A hot key removed while held sends no key-up.
-    if (auto pressed = m_pressed.find(keyCode); pressed != m_pressed.end() && pressed->second == id)
+    if (auto pressed = m_pressed.find(keyCode); pressed != m_pressed.end() && pressed->second == id) {
         m_pressed.erase(pressed);
-    if (m_heldRelease && m_heldRelease->keyCode == keyCode && !m_pressed.count(keyCode))
-        m_heldRelease.reset();
+        if (m_heldRelease && m_heldRelease->keyCode == keyCode)
+            m_heldRelease.reset();
+    }
 }
 
 std::vector<bool> X11HotKeys::heldElsewhere(const std::vector<std::pair<int, int>> &combinations)
@@ -114,6 +120,8 @@ bool X11HotKeys::nativeEventFilter(const QByteArray &eventType, void *message, q
     const std::uint8_t type = event->response_type & 0x7f;
     if (isKeyboardMappingChange(type, event))
         m_grabs.forgetNumLockMask();
+    if (type == XCB_CLIENT_MESSAGE)
+        return handleMarker(event);
     if ((type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) || m_registrations.empty())
         return false;
     // Press and release events share one layout.
@@ -135,15 +143,13 @@ bool X11HotKeys::isKeyboardMappingChange(std::uint8_t type, const xcb_generic_ev
 
 bool X11HotKeys::handlePress(std::uint8_t keyCode, std::uint16_t state, xcb_timestamp_t time)
 {
-    if (m_heldRelease) {
-        // Classic auto-repeat: the release just before this press, with its time stamp, was none.
-        if (m_heldRelease->keyCode == keyCode && m_heldRelease->time == time) {
-            m_heldRelease.reset();
-            return true;
-        }
-        deliverHeldRelease();
+    // The press half of an auto-repeat pair: the held-back release was none.
+    if (m_heldRelease && m_heldRelease->keyCode == keyCode && m_heldRelease->time == time) {
+        m_heldRelease.reset();
+        return true;
     }
-    // Detectable auto-repeat: a press of a key still held down.
+    // An auto-repeated press of a key still down (detectable auto-repeat), or a
+    // press behind a held-back release whose marker is still on its way.
     if (m_pressed.count(keyCode))
         return true;
     const auto id = registrationFor(keyCode, state);
@@ -161,12 +167,26 @@ bool X11HotKeys::handleRelease(std::uint8_t keyCode, xcb_timestamp_t time)
         return false;
     if (m_heldRelease)
         deliverHeldRelease();
-    const std::uint64_t serial = ++m_releaseSerial;
-    m_heldRelease = HeldRelease{keyCode, time, serial};
-    QTimer::singleShot(0, this, [this, serial] {
-        if (m_heldRelease && m_heldRelease->serial == serial)
-            deliverHeldRelease();
-    });
+    m_heldRelease = HeldRelease{keyCode, time, ++m_lastMarker};
+    xcb_client_message_event_t marker{};
+    marker.response_type = XCB_CLIENT_MESSAGE;
+    marker.format = 32;
+    marker.window = m_markerWindow;
+    marker.data.data32[0] = m_lastMarker;
+    // An empty event mask sends it to the window's creator: us.
+    xcb_send_event(m_connection, false, m_markerWindow, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char *>(&marker));
+    xcb_flush(m_connection);
+    return true;
+}
+
+bool X11HotKeys::handleMarker(const xcb_generic_event_t *event)
+{
+    const auto *message = reinterpret_cast<const xcb_client_message_event_t *>(event);
+    if (message->window != m_markerWindow)
+        return false;
+    if (m_heldRelease && m_heldRelease->marker == message->data.data32[0])
+        deliverHeldRelease();
     return true;
 }
 
@@ -174,11 +194,6 @@ void X11HotKeys::deliverHeldRelease()
 {
     const std::uint8_t keyCode = m_heldRelease->keyCode;
     m_heldRelease.reset();
-    release(keyCode);
-}
-
-void X11HotKeys::release(std::uint8_t keyCode)
-{
     const auto pressed = m_pressed.find(keyCode);
     if (pressed == m_pressed.end())
         return;

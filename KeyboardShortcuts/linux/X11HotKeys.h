@@ -4,11 +4,13 @@
 // presses and releases into (id, pressed) deliveries on the main thread.
 //
 // One delivery per physical press and release, whichever way the server repeats a
-// held key: classic auto-repeat sends release/press pairs with one time stamp, so a
-// release is held back for one event-loop turn to see whether its press follows;
-// XKB detectable auto-repeat sends press, press, ..., release, so a press of a key
-// already down is dropped. The connection's auto-repeat mode is left alone: Qt
-// marks its own repeated key events by the pairs.
+// held key. Classic auto-repeat sends release/press pairs with one time stamp, made
+// together: a release is held back and a marker event is sent to ourselves through
+// the server; the paired press, if any, was queued to us before the marker, so the
+// marker's arrival without it proves a real release, however late the events are
+// read. XKB detectable auto-repeat sends press, press, ..., release: a press of a key
+// already down is dropped. The connection's auto-repeat mode is left alone: Qt marks
+// its own repeated key events by the pairs.
 
 #include "X11KeyGrabs.h"
 
@@ -58,17 +60,12 @@ private:
     struct Registration {
         KeyGrab grab;
     };
-    struct HeldRelease {
-        std::uint8_t keyCode;
-        xcb_timestamp_t time;
-        std::uint64_t serial;
-    };
 
     std::optional<quint32> registrationFor(std::uint8_t keyCode, std::uint16_t state) const;
     bool handlePress(std::uint8_t keyCode, std::uint16_t state, xcb_timestamp_t time);
     bool handleRelease(std::uint8_t keyCode, xcb_timestamp_t time);
+    bool handleMarker(const xcb_generic_event_t *event);
     void deliverHeldRelease();
-    void release(std::uint8_t keyCode);
     void deliver(quint32 id, bool pressed);
 
     bool isKeyboardMappingChange(std::uint8_t type, const xcb_generic_event_t *event) const;
@@ -80,8 +77,14 @@ private:
     Delivery m_delivery;
     std::map<quint32, Registration> m_registrations;
     std::map<std::uint8_t, quint32> m_pressed; // key code held down -> registration id
+    struct HeldRelease {
+        std::uint8_t keyCode;
+        xcb_timestamp_t time;
+        std::uint32_t marker;
+    };
     std::optional<HeldRelease> m_heldRelease;
-    std::uint64_t m_releaseSerial = 0;
+    std::uint32_t m_lastMarker = 0;
+    xcb_window_t m_markerWindow = XCB_NONE; // an input-only window of ours, the markers' address
 };
 
 } // namespace KeyboardShortcuts::X11

@@ -43,8 +43,8 @@ public:
     void ungrab(const KeyGrab &grab);
 
     // For each combination, whether another client holds any of its lock states.
-    // Each probe grab that succeeds is released at once. All requests go out as one
-    // batch, so the cost is one round trip however many combinations are asked.
+    // Each probe grab that succeeds is released at once. Requests go out in chunks
+    // of a few combinations, one round trip per chunk.
     std::vector<bool> heldElsewhere(const std::vector<KeyCombination> &combinations);
 
     // The real modifier bit that Num_Lock is mapped to in the server's modifier map
