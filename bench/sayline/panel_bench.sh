@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Figures of the dictation panel, measured on the real program inside
-# with-services --x --pulse --home. Prints one line per figure.
+# with-services --x --pulse --home. Prints one line per figure, and the main
+# ones again as `FIGURE name_<scene graph>=value unit` for bench/run.
 #
 #   panel_bench.sh SAYLINE SAY_INTO_MIC FIND_PANEL
 set -uo pipefail
@@ -30,6 +31,16 @@ cpu_over() {
   local t1 s1 w1; t1=$(ticks "$1"); s1=$(switches "$1"); w1=$(now_ms)
   echo "$(awk -v d=$((t1 - t0)) -v hz="$hz" -v ms=$((w1 - w0)) 'BEGIN {printf "%.1f", 100 * d / hz / (ms / 1000)}')% of one core, $((s1 - s0)) context switches"
 }
+# figure NAME VALUE UNIT: a machine-readable line, tagged with the scene graph.
+figure() { echo "FIGURE $1_${scene}=$2 $3"; }
+# Prints a cpu_over line and its figure.
+cpu_figure() {
+  local line; line=$(cpu_over "$2" "$3")
+  echo "$1, $3 s: $line"
+  figure "$4" "${line%%%*}" "%"
+  local switches=${line#*, }
+  figure "$4_switches" "${switches%% *}" "context switches"
+}
 
 start() {
   : > "$work/out"
@@ -38,49 +49,61 @@ start() {
   pid=$!
   local mapped; mapped=$(time_until panel_shown)
   local listen; listen=$(time_until listening 0)
-  echo "launch -> panel mapped: ${mapped} ms; launch -> listening: $(($(now_ms) - begin)) ms (${listen} ms after mapping)"
+  local launched=$(($(now_ms) - begin))
+  echo "launch -> panel mapped: ${mapped} ms; launch -> listening: ${launched} ms (${listen} ms after mapping)"
+  figure launch_to_listening "$launched" ms
 }
 stop() { kill "$pid"; wait "$pid" 2>/dev/null; pid=""; }
 
 echo "== OpenGL scene graph (Mesa on Xvfb)"
+scene=gl
 start QT_QUICK_BACKEND=
 sleep 2
-echo "CPU while listening, waveform running, 5 s: $(cpu_over "$pid" 5)"
+cpu_figure "CPU while listening, waveform running" "$pid" 5 listening_cpu
 "$say_into_mic" "The quick brown fox jumps over the lazy dog." &
 speaker=$!
 sleep 1.5
-echo "CPU while dictating (speech playing), 3 s: $(cpu_over "$pid" 3)"
+cpu_figure "CPU while dictating (speech playing)" "$pid" 3 dictating_cpu
 wait $speaker
 sleep 1
 printf '' | xclip -selection clipboard
-echo "second press -> text on the clipboard: $(xdotool key ctrl+super+a; time_until clipboard_has_text) ms"
+clipboard=$(xdotool key ctrl+super+a; time_until clipboard_has_text)
+echo "second press -> text on the clipboard: $clipboard ms"
+figure clipboard_after_second_press "$clipboard" ms
 time_until panel_hidden > /dev/null
 sleep 2
-echo "CPU idle with the panel hidden, 10 s: $(cpu_over "$pid" 10)"
+cpu_figure "CPU idle with the panel hidden" "$pid" 10 idle_cpu
+mapped_times=()
 for run in 1 2 3; do
   before=$(grep -c 'Start microphone transcription' "$work/out")
   xdotool key ctrl+super+a
-  echo "hot-key release -> panel mapped (run $run): $(time_until panel_shown) ms; -> listening: $(time_until listening "$before") ms"
+  mapped=$(time_until panel_shown)
+  mapped_times+=("$mapped")
+  echo "hot-key release -> panel mapped (run $run): $mapped ms; -> listening: $(time_until listening "$before") ms"
   sleep 1
   xdotool key Escape
   time_until panel_hidden > /dev/null
   sleep 0.5
 done
+figure hotkey_to_panel "$(printf '%s\n' "${mapped_times[@]}" | sort -n | sed -n 2p)" ms
 echo "peak RSS: $(awk '/VmHWM/ {print $2, $3}' "/proc/$pid/status")"
+figure peak_rss "$(awk '/VmHWM/ {printf "%.1f", $2 / 1024}' "/proc/$pid/status")" MiB
 stop
 
 echo "== software scene graph (QT_QUICK_BACKEND=software)"
+scene=software
 start QT_QUICK_BACKEND=software
 sleep 2
-echo "CPU while listening, waveform running, 5 s: $(cpu_over "$pid" 5)"
+cpu_figure "CPU while listening, waveform running" "$pid" 5 listening_cpu
 "$say_into_mic" "Testing the microphone." &
 speaker=$!
 sleep 1.5
-echo "CPU while dictating (speech playing), 2 s: $(cpu_over "$pid" 2)"
+cpu_figure "CPU while dictating (speech playing)" "$pid" 2 dictating_cpu
 wait $speaker
 xdotool key Escape
 time_until panel_hidden > /dev/null
 sleep 2
-echo "CPU idle with the panel hidden, 10 s: $(cpu_over "$pid" 10)"
+cpu_figure "CPU idle with the panel hidden" "$pid" 10 idle_cpu
 echo "peak RSS: $(awk '/VmHWM/ {print $2, $3}' "/proc/$pid/status")"
+figure peak_rss "$(awk '/VmHWM/ {printf "%.1f", $2 / 1024}' "/proc/$pid/status")" MiB
 stop

@@ -112,6 +112,8 @@ int main(int argc, char **argv)
                 audioTotal, bareTotal, oursTotal, oursTotal / bareTotal);
     std::printf("WER bare %.3f, ours %.3f over %d words; identical transcripts %d of %lld\n",
                 double(bareErrors) / words, double(ourErrors) / words, words, same, qlonglong(clips.size()));
+    std::printf("FIGURE recognition_time_ratio=%.3f x\n", oursTotal / bareTotal);
+    std::printf("FIGURE recognition_same_words=%d of %lld\n", same, qlonglong(clips.size()));
 
     // Warm: the model is loaded once; the real-time factor of decoding alone.
     SpeechRecognitionManager manager(SpeechRecognitionManager::Provider::apple);
@@ -127,5 +129,6 @@ int main(int argc, char **argv)
     std::printf("in process: first file (with model loading) %.3f s; warm real-time factor %.3f "
                 "(%.3f s decoding for %.2f s of audio)\n",
                 firstSeconds, decoding / audioTotal, decoding, audioTotal);
+    std::printf("FIGURE recognition_rtf=%.3f x\n", decoding / audioTotal);
     return 0;
 }

@@ -128,5 +128,7 @@ int main(int argc, char **argv)
     std::printf("last spoken buffer -> final transcript (last change): median %.0f ms (%s)\n",
                 bench::median(finals), qPrintable(list(finals)));
     std::printf("peak RSS of this listening process: %.1f MiB\n", bench::peakResidentMiB());
+    std::printf("FIGURE partial_lag=%.0f ms\n", bench::median(firstPartials));
+    std::printf("FIGURE final_transcript_lag=%.0f ms\n", bench::median(finals));
     return 0;
 }
