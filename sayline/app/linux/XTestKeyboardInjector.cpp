@@ -48,13 +48,20 @@ XTestKeyboardInjector::XTestKeyboardInjector()
 XTestKeyboardInjector::XTestKeyboardInjector(Settling settling)
     : m_settling(settling)
 {
-    if (QCoreApplication::instance()) {
+}
+
+void XTestKeyboardInjector::scheduleRestore()
+{
+    // Made on first use: the injector may be created before the application object.
+    if (!m_restoreTimer && QCoreApplication::instance()) {
         m_restoreTimer = std::make_unique<QTimer>();
         m_restoreTimer->setSingleShot(true);
         QObject::connect(m_restoreTimer.get(), &QTimer::timeout, [this] { restoreKeymap(); });
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, m_restoreTimer.get(),
                          [this] { restoreKeymap(); });
     }
+    if (m_restoreTimer)
+        m_restoreTimer->start(m_settling.restoreAfter);
 }
 
 XTestKeyboardInjector::~XTestKeyboardInjector()
@@ -84,8 +91,8 @@ bool XTestKeyboardInjector::typeText(const QString &text)
     if (!display || !display->hasXTest())
         return false;
     const bool typed = typeKeysyms(*display, text);
-    if (m_restoreTimer && !m_lent.isEmpty())
-        m_restoreTimer->start(m_settling.restoreAfter);
+    if (!m_lent.isEmpty())
+        scheduleRestore();
     return typed && display->isOpen();
 }
 

@@ -53,6 +53,7 @@ private:
     bool typeKeysyms(XcbConnection &display, const QString &text);
     void lend(XcbConnection &display, const QList<uint32_t> &keysyms);
     void waitBeforeReuse() const;
+    void scheduleRestore();
 
     Settling m_settling;
     std::unique_ptr<XcbConnection> m_connection;
