@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -15,6 +16,8 @@ struct SndfileCloser { void operator()(SNDFILE *file) const { sf_close(file); } 
 
 // Chunk size the decoder is fed with; the bare command-line decoder reads the same.
 constexpr std::size_t kChunk = 2048;
+// Lowest sample rate accepted as speech (telephone audio is 8 kHz).
+constexpr int kMinimumSampleRate = 1000;
 
 } // namespace
 
@@ -27,6 +30,11 @@ void readSpeechSamples(const std::filesystem::path &file,
         throw std::runtime_error("Cannot read audio file " + file.string() + ": " + sf_strerror(nullptr));
     if (info.channels < 1 || info.samplerate < 1)
         throw std::runtime_error("Audio file " + file.string() + " has no audio");
+    // Speech needs a real sample rate; resampling a header that claims a few hertz up to the
+    // decoder's rate would turn a small file into hours of samples to decode.
+    if (info.samplerate < kMinimumSampleRate)
+        throw std::runtime_error("Audio file " + file.string() + " has a sample rate of "
+                                 + std::to_string(info.samplerate) + " Hz, too low for speech");
 
     SoxrResampler resampler(info.samplerate, kSpeechSampleRate);
     std::vector<float> frames(kChunk * info.channels);
