@@ -3,9 +3,14 @@
 # with-services --x --pulse --home. Prints one line per figure, and the main
 # ones again as `FIGURE name_<scene graph>=value unit` for bench/run.
 #
-#   panel_bench.sh SAYLINE SAY_INTO_MIC FIND_PANEL
+#   panel_bench.sh SAYLINE SAY_INTO_MIC FIND_PANEL [HOTKEY_TO_MAP]
+#
+# The polled figures include the start-up of xdotool, xwininfo and xclip (tens
+# of milliseconds each on a loaded machine). HOTKEY_TO_MAP (bench/probes) times
+# hot key -> panel mapped and second press -> clipboard from another X client
+# without polling.
 set -uo pipefail
-sayline=$1 say_into_mic=$2 find_panel=$3
+sayline=$1 say_into_mic=$2 find_panel=$3 probe=${4:-}
 work=$(mktemp -d /tmp/sayline-bench.XXXXXX)
 pid=""
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
@@ -55,9 +60,9 @@ start() {
 }
 stop() { kill "$pid"; wait "$pid" 2>/dev/null; pid=""; }
 
-echo "== OpenGL scene graph (Mesa on Xvfb)"
-scene=gl
-start QT_QUICK_BACKEND=
+echo "== the program's default scene graph (software unless QT_QUICK_BACKEND is set)"
+scene=default
+start -u QT_QUICK_BACKEND
 sleep 2
 cpu_figure "CPU while listening, waveform running" "$pid" 5 listening_cpu
 "$say_into_mic" "The quick brown fox jumps over the lazy dog." &
@@ -86,13 +91,23 @@ for run in 1 2 3; do
   sleep 0.5
 done
 figure hotkey_to_panel "$(printf '%s\n' "${mapped_times[@]}" | sort -n | sed -n 2p)" ms
+if [ -n "$probe" ]; then
+  "$probe" 5 | sed "s/^FIGURE \([a-z_]*\)=/FIGURE \1_${scene}=/"
+  before=$(grep -c 'Start microphone transcription' "$work/out")
+  xdotool key ctrl+super+a
+  time_until listening "$before" > /dev/null
+  "$say_into_mic" "Good night and good luck."
+  sleep 1
+  "$probe" --clipboard | sed "s/^FIGURE \([a-z_]*\)=/FIGURE \1_${scene}=/"
+  time_until panel_hidden > /dev/null
+fi
 echo "peak RSS: $(awk '/VmHWM/ {print $2, $3}' "/proc/$pid/status")"
 figure peak_rss "$(awk '/VmHWM/ {printf "%.1f", $2 / 1024}' "/proc/$pid/status")" MiB
 stop
 
-echo "== software scene graph (QT_QUICK_BACKEND=software)"
-scene=software
-start QT_QUICK_BACKEND=software
+echo "== OpenGL scene graph (QT_QUICK_BACKEND= for Qt's default; Mesa llvmpipe on Xvfb)"
+scene=gl
+start QT_QUICK_BACKEND=
 sleep 2
 cpu_figure "CPU while listening, waveform running" "$pid" 5 listening_cpu
 "$say_into_mic" "Testing the microphone." &

@@ -61,7 +61,8 @@ int main(int argc, char **argv)
     soak::Gauges first;
     QElapsedTimer clock;
     clock.start();
-    std::printf("%6s %10s %6s %8s %8s %s\n", "cycle", "RSS KiB", "fds", "threads", "seconds", "spoken cycles heard");
+    std::printf("%6s %10s %12s %6s %8s %8s %s\n", "cycle", "RSS KiB", "heap KiB", "fds", "threads", "seconds",
+                "spoken cycles heard");
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         QCoro::waitFor(manager.startMicrophoneTranscription());
         if (!manager.isTranscribing()) {
@@ -85,17 +86,18 @@ int main(int argc, char **argv)
             const soak::Gauges now = soak::Gauges::now();
             if (cycle == 25)
                 first = now;
-            std::printf("%6d %10ld %6ld %8ld %8.1f %d/%d\n", cycle, now.rssKiB, now.descriptors, now.threads,
+            std::printf("%6d %10ld %12ld %6ld %8ld %8.1f %d/%d\n", cycle, now.rssKiB, now.heapKiB, now.descriptors, now.threads,
                         clock.elapsed() / 1000.0, heard, spokenCycles);
             std::fflush(stdout);
         }
     }
     const soak::Gauges last = soak::Gauges::now();
-    std::printf("growth after warm-up (cycle 25 -> %d): RSS %+ld KiB, fds %+ld, threads %+ld; "
+    std::printf("growth after warm-up (cycle 25 -> %d): RSS %+ld KiB, heap in use %+ld KiB, fds %+ld, threads %+ld; "
                 "%d failed starts; %d of %d spoken cycles heard\n",
-                cycles, last.rssKiB - first.rssKiB, last.descriptors - first.descriptors,
+                cycles, last.rssKiB - first.rssKiB, last.heapKiB - first.heapKiB, last.descriptors - first.descriptors,
                 last.threads - first.threads, failures, heard, spokenCycles);
     std::printf("FIGURE soak_dictation_rss_growth=%ld KiB\n", last.rssKiB - first.rssKiB);
+    std::printf("FIGURE soak_dictation_heap_growth=%ld KiB\n", last.heapKiB - first.heapKiB);
     std::printf("FIGURE soak_dictation_fd_growth=%ld fds\n", last.descriptors - first.descriptors);
     return failures == 0 && heard == spokenCycles ? 0 : 1;
 }
