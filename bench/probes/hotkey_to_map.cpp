@@ -99,7 +99,18 @@ int measureClipboard(xcb_connection_t *c)
 {
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 9, "CLIPBOARD"), nullptr), &std::free);
+    // Take the clipboard first, so that the program's claim is a change of
+    // owner even when it already held the clipboard.
+    const xcb_window_t ours = xcb_generate_id(c);
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, ours, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_set_selection_owner(c, ours, atom->atom, XCB_CURRENT_TIME);
     const xcb_window_t before = clipboardOwner(c, atom->atom);
+    if (before != ours) {
+        std::puts("second press: could not take the clipboard first");
+        return 1;
+    }
     Clock::time_point released;
     pressHotKey(c, released);
     while (Clock::now() - released < std::chrono::seconds(10)) {
