@@ -4,7 +4,10 @@
 // descriptors and threads every 25 cycles, then the growth from the first
 // sample after warm-up to the last.
 //
-//   soak_dictation [CYCLES=500] [SPEAK_EVERY=25]
+//   soak_dictation [CYCLES=500] [SPEAK_EVERY=25] [MAX_HEAP_GROWTH_KIB]
+//
+// With MAX_HEAP_GROWTH_KIB it also fails when the heap in use grew by more
+// than that after warm-up, or the open descriptors by more than two.
 //
 // Every SPEAK_EVERY-th cycle plays a spoken sentence into the virtual
 // microphone and waits for its transcript; the other cycles listen to the
@@ -46,6 +49,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 500;
     const int speakEvery = argc > 2 ? std::max(1, std::atoi(argv[2])) : 25;
+    const long maxHeapGrowth = argc > 3 ? std::atol(argv[3]) : -1;
 
     QTemporaryDir folder;
     const QString spoken = folder.filePath("spoken.wav"), padded = folder.filePath("padded.wav");
@@ -99,5 +103,9 @@ int main(int argc, char **argv)
     std::printf("FIGURE soak_dictation_rss_growth=%ld KiB\n", last.rssKiB - first.rssKiB);
     std::printf("FIGURE soak_dictation_heap_growth=%ld KiB\n", last.heapKiB - first.heapKiB);
     std::printf("FIGURE soak_dictation_fd_growth=%ld fds\n", last.descriptors - first.descriptors);
-    return failures == 0 && heard == spokenCycles ? 0 : 1;
+    const bool flat = maxHeapGrowth < 0
+                      || (last.heapKiB - first.heapKiB <= maxHeapGrowth && last.descriptors - first.descriptors <= 2);
+    if (!flat)
+        std::puts("the heap in use or the open descriptors grew beyond the bound");
+    return failures == 0 && heard == spokenCycles && flat ? 0 : 1;
 }
