@@ -32,7 +32,7 @@ void centre(QWindow &window, const QScreen *screen)
 
 WindowManager &WindowManager::shared()
 {
-    static WindowManager *instance = new WindowManager;
+    static WindowManager *instance = new WindowManager(nullptr);
     return *instance;
 }
 

@@ -57,7 +57,10 @@ public:
 
     static QString rawValue(WindowId id);
 
-    explicit WindowManager(QObject *parent = nullptr);
+    // No default argument on purpose: a default-constructible QML singleton is
+    // built by the engine itself and its create() is never called, so QML
+    // would get a second manager instead of shared().
+    explicit WindowManager(QObject *parent);
     ~WindowManager() override;
 
     Q_INVOKABLE void showMainWindow();

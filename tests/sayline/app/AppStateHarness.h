@@ -39,7 +39,7 @@ public:
     // Builds the AppState; set the probe's answers and the defaults first.
     AppState &start()
     {
-        windows = std::make_unique<WindowManager>();
+        windows = std::make_unique<WindowManager>(nullptr);
         windows->setWindowHints(std::make_unique<NoPanelHints>());
         windows->setContentFactory([](MainPanel &) {
             auto *content = new QQuickItem;

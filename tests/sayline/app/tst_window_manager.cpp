@@ -69,7 +69,7 @@ private slots:
         for (const QString &key : UserDefaults::standard().keys())
             UserDefaults::standard().remove(key);
         hintCalls.clear();
-        manager = std::make_unique<WindowManager>();
+        manager = std::make_unique<WindowManager>(nullptr);
         manager->setWindowHints(std::make_unique<RecordingHints>(&hintCalls));
         manager->setContentFactory([this](MainPanel &) {
             auto *item = new QQuickItem;

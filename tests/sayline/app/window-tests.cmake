@@ -10,3 +10,9 @@ qt_add_executable(tst_single_instance ${CMAKE_CURRENT_LIST_DIR}/tst_single_insta
 target_link_libraries(tst_single_instance PRIVATE sayline_app Qt6::Test)
 add_test(NAME sayline_single_instance COMMAND ${SAYLINE_WITH_SERVICES} --home -- $<TARGET_FILE:tst_single_instance>)
 set_tests_properties(sayline_single_instance PROPERTIES TIMEOUT 60)
+
+# QML gets the shared WindowManager and UpdateManager, not instances of its own.
+qt_add_executable(tst_qml_singletons ${CMAKE_CURRENT_LIST_DIR}/tst_qml_singletons.cpp)
+target_link_libraries(tst_qml_singletons PRIVATE sayline_app sayline_appplugin Qt6::Test)
+add_test(NAME sayline_qml_singletons COMMAND ${SAYLINE_WITH_SERVICES} --home -- $<TARGET_FILE:tst_qml_singletons>)
+set_tests_properties(sayline_qml_singletons PROPERTIES TIMEOUT 60 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

@@ -35,6 +35,9 @@ const QPoint voiceRow(60, 123);
 const QPoint generalRow(60, 63);
 const QPoint firstSwitch(659, 117);     // Interface: "Show in Menu Bar"; General: the login toggle
 const QPoint toggleRecordingField(600, 361);
+// The panel's gear, from the panel's left and bottom edges.
+const int gearFromLeft = 19;
+const int gearFromBottom = 17;
 
 QString artifact(const QString &name)
 {
@@ -258,6 +261,18 @@ private slots:
         QVERIFY(!settingsWindow());
         const TopWindow shown = *panel();
         QVERIFY(screenshot(shown.frame.adjusted(-20, -20, 20, 20), artifact(QStringLiteral("panel-with-gear.png"))));
+    }
+
+    void gearOpensTheSettings()
+    {
+        const auto shown = panel();
+        QVERIFY(shown);
+        QVERIFY(!settingsWindow());
+        // The gear sits at the bar's left end.
+        click(QPoint(shown->frame.left() + gearFromLeft, shown->frame.top() + shown->frame.height() - gearFromBottom));
+        QVERIFY2(waitFor([] { return settingsWindow().has_value(); }) || (qWarning() << describeWindows(), false),
+                 "the panel's gear did not open the settings window");
+        QVERIFY2(app.state() == QProcess::Running, "Sayline quit on the gear");
     }
 };
 
