@@ -33,6 +33,7 @@ MainApp::MainApp(int &argc, char **argv)
     m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
     WindowManager::shared().setQmlEngine(m_engine.get());
     AppState::shared();
+    reportDictationErrors();
     QObject::connect(m_singleInstance.get(), &SingleInstance::dictationRequested, &m_application,
                      [] { AppState::shared().beginDictation(); });
 }
@@ -43,6 +44,17 @@ MainApp::~MainApp()
     if (m_primary)
         WindowManager::shared().discardMainWindow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void MainApp::reportDictationErrors()
+{
+    // The panel has no place for them; without this a missing model or a lost
+    // sound server would fail without a word.
+    SpeechRecognitionManager &speech = AppState::shared().speechRecognitionManager();
+    QObject::connect(&speech, &SpeechRecognitionManager::errorMessageChanged, &m_application, [&speech] {
+        if (const std::optional<QString> error = speech.errorMessage())
+            std::fprintf(stderr, "Sayline: %s\n", qPrintable(*error));
+    });
 }
 
 void MainApp::addScene(SceneBuilder builder)

@@ -50,6 +50,8 @@ public:
 private:
     void applicationWillFinishLaunching();
     void applicationDidFinishLaunching();
+    // Dictation errors go to stderr, for the terminal or the session log.
+    void reportDictationErrors();
 
     QApplication m_application;
     std::unique_ptr<SingleInstance> m_singleInstance;

@@ -53,6 +53,13 @@ void UserDefaults::load()
     }
     const QByteArray bytes = file.readAll();
     file.close();
+    // A file its owner may not write was made read-only on purpose: honour that
+    // even where the process could write it anyway (root), and keep changes in memory.
+    if (!(file.permissions() & QFileDevice::WriteOwner)) {
+        m_writable = false;
+        m_lastError = QStringLiteral("%1 is read-only; changes are kept until Sayline quits").arg(m_filePath);
+        report(QStringLiteral("Sayline: ") + m_lastError);
+    }
 
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
@@ -155,7 +162,15 @@ bool UserDefaults::save()
         report(QStringLiteral("Sayline: ") + m_lastError);
         return false;
     }
-    file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    const QByteArray json = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
+    // A short write (disk full, file size limit) is no error to QSaveFile, which
+    // would then commit the cut-off text in place of the whole old file. Not
+    // committed, the temporary file goes away with `file`.
+    if (file.write(json) != json.size()) {
+        m_lastError = QStringLiteral("cannot write %1: only part of it fits").arg(m_filePath);
+        report(QStringLiteral("Sayline: ") + m_lastError);
+        return false;
+    }
     if (!file.commit()) {
         m_lastError = QStringLiteral("cannot write %1: %2").arg(m_filePath, file.errorString());
         report(QStringLiteral("Sayline: ") + m_lastError);

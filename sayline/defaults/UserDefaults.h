@@ -15,7 +15,8 @@
 // and the text "false" are different values. The file is read once when the
 // store is created and rewritten atomically after every change. A file that
 // cannot be parsed is moved aside to defaults.json.corrupt and the store starts
-// empty; it is never overwritten silently.
+// empty; it is never overwritten silently. A file without its owner's write
+// permission is read but never rewritten.
 class UserDefaults : public QObject
 {
     Q_OBJECT

@@ -49,10 +49,12 @@ void readSpeechSamples(const std::filesystem::path &file,
         }
         pending.erase(pending.begin(), pending.begin() + offset);
     };
+    sf_count_t framesRead = 0;
     for (;;) {
         const sf_count_t got = sf_readf_float(handle.get(), frames.data(), kChunk);
         if (got <= 0)
             break;
+        framesRead += got;
         mono.clear();
         resampled.clear();
         mono.resize(static_cast<std::size_t>(got));
@@ -68,6 +70,10 @@ void readSpeechSamples(const std::filesystem::path &file,
     }
     if (sf_error(handle.get()) != SF_ERR_NO_ERROR)
         throw std::runtime_error("Cannot read audio file " + file.string() + ": " + sf_strerror(handle.get()));
+    // A header without samples (an empty recording, a file cut off after its
+    // header) would otherwise pass as silence.
+    if (framesRead == 0)
+        throw std::runtime_error("Audio file " + file.string() + " has no audio");
     resampled.clear();
     resampler.flush(resampled);
     floatToInt16(resampled.data(), resampled.size(), pending);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <csetjmp>
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
@@ -18,11 +19,38 @@ bool endsWith(const std::string &text, const std::string &suffix)
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// The decoder writes a long log to stderr by default; nothing of it is ours to show.
+// The decoder library ends the whole process (exit) when a model file is
+// malformed. While a model loads on this thread, the report of such a fatal
+// error jumps back to the loader instead.
+thread_local std::jmp_buf *fatalErrorLanding = nullptr;
+
+void onDecoderMessage(void *, err_lvl_t level, const char *, ...)
+{
+    if (level == ERR_FATAL && fatalErrorLanding)
+        std::longjmp(*fatalErrorLanding, 1);
+}
+
+// The decoder writes a long log to stderr by default; nothing of it is ours to
+// show, so every message goes to onDecoderMessage.
 void silenceDecoderLog()
 {
     static std::once_flag once;
-    std::call_once(once, [] { err_set_logfp(nullptr); });
+    std::call_once(once, [] { err_set_callback(onDecoderMessage, nullptr); });
+}
+
+// ps_init(), or null when it failed or hit a fatal error. Only the library's C
+// frames lie between setjmp and longjmp, so nothing that needs unwinding is
+// skipped; what the aborted load allocated is leaked, once per broken model.
+ps_decoder_t *initDecoderSurvivingFatalErrors(cmd_ln_t *config)
+{
+    std::jmp_buf landing;
+    ps_decoder_t *volatile decoder = nullptr;
+    if (setjmp(landing) == 0) {
+        fatalErrorLanding = &landing;
+        decoder = ps_init(config);
+    }
+    fatalErrorLanding = nullptr;
+    return decoder;
 }
 
 } // namespace
@@ -135,7 +163,7 @@ ps_decoder_s *SphinxModel::loadedDecoder()
             m_loadError = "Invalid speech model configuration";
             return;
         }
-        m_decoder.reset(ps_init(config));
+        m_decoder.reset(initDecoderSurvivingFatalErrors(config));
         cmd_ln_free_r(config); // the decoder keeps its own reference
         if (!m_decoder)
             m_loadError = "Cannot load the speech model in " + m_files.acousticModel.parent_path().string();
