@@ -157,14 +157,16 @@ bool UserDefaults::save()
         return false;
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
     QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that write() reports what reached the file: QSaveFile
+    // ignores a failure while flushing its buffer and commits what got through.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         m_lastError = QStringLiteral("cannot write %1: %2").arg(m_filePath, file.errorString());
         report(QStringLiteral("Sayline: ") + m_lastError);
         return false;
     }
     const QByteArray json = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
-    // A short write (disk full, file size limit) is no error to QSaveFile, which
-    // would then commit the cut-off text in place of the whole old file. Not
+    // A short write (disk full, file size limit) is no error to QSaveFile either,
+    // which would put the cut-off text in place of the whole old file. Not
     // committed, the temporary file goes away with `file`.
     if (file.write(json) != json.size()) {
         m_lastError = QStringLiteral("cannot write %1: only part of it fits").arg(m_filePath);

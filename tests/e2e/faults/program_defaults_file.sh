@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The real program on a defaults file that is corrupt, wrongly typed or
-# read-only: it starts and dictates on its defaults, keeps the bad file aside,
-# and rewrites nothing the user pinned. Runs inside with-services --x --pulse --home.
+# The real program on a defaults file that is corrupt, wrongly typed,
+# read-only or on a full disk: it starts and dictates on its defaults, keeps the
+# bad file aside, rewrites nothing the user pinned and never leaves a cut-off file. Runs inside with-services --x --pulse --home.
 #
 #   program_defaults_file.sh SAYLINE SAY_INTO_MIC
 set -euo pipefail
@@ -100,4 +100,19 @@ cmp -s "$work/original" "$file" || fail "read-only: the file was rewritten: $(ca
 [ "$(stat -c %a "$file")" = 444 ] || fail "read-only: the file's mode changed"
 [ "$(ls -A "$config")" = defaults.json ] || fail "read-only: stray files: $(ls -A "$config")"
 echo "ok: read-only file untouched"
+
+# A full disk: no write may fit (file size limit, its signal ignored as a full
+# disk sends none). The program runs, and the file keeps its whole old text.
+rm -f "$config"/*
+python3 -c 'import json,sys; json.dump({"note": "x" * 4000, "showInMenuBar": False}, open(sys.argv[1], "w"))' "$file"
+cp "$file" "$work/original"
+: >"$work/sayline.out"; : >"$work/sayline.err"
+(trap '' XFSZ; ulimit -f 2; exec "$sayline" >"$work/sayline.out" 2>"$work/sayline.err") &
+sayline_pid=$!
+starts_and_listens "disk full"
+said "cannot write $file" || fail "disk full: no word about the failed write"
+quit
+cmp -s "$work/original" "$file" || fail "disk full: the file was cut to $(stat -c %s "$file") bytes"
+[ "$(ls -A "$config")" = defaults.json ] || fail "disk full: stray files: $(ls -A "$config")"
+echo "ok: a write that does not fit leaves the old file"
 echo PASS
