@@ -45,7 +45,8 @@ void SoundServerLoss::stoppedDuringTranscription()
     QElapsedTimer clock;
     clock.start();
     manager.stopMicrophoneTranscription();
-    QVERIFY(clock.elapsed() < 1000);
+    // Stopping must not hang on the vanished server; the bound only catches a hang.
+    QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed()) + " ms"));
     QCOMPARE(manager.transcriptionResult(), before);
 
     // A new start now fails cleanly: without a server there is no microphone.
