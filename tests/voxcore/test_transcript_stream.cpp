@@ -131,8 +131,16 @@ private slots:
         QCOMPARE(terminations, 1);
     }
 
+    void aCancelledConsumerSeesANormalEndAndNoMoreElements_data()
+    {
+        QTest::addColumn<bool>("wakeupQueued");
+        QTest::newRow("consumer waiting") << false;
+        QTest::newRow("consumer's wakeup queued") << true;
+    }
+
     void aCancelledConsumerSeesANormalEndAndNoMoreElements()
     {
+        QFETCH(bool, wakeupQueued);
         int terminations = 0;
         std::optional<TranscriptStream::Continuation> producer;
         TranscriptStream stream([&](TranscriptStream::Continuation continuation) {
@@ -144,11 +152,15 @@ private slots:
         producer->yield(QStringLiteral("one"));
         QVERIFY(QTest::qWaitFor([&] { return consumed.elements.size() == 1; }, 2000));
 
-        producer->yield(QStringLiteral("two, never read"));
+        if (wakeupQueued)
+            producer->yield(QStringLiteral("two, never read"));
         stream.cancel();
+        // Cancelled from its own thread, it has ended already: a program that stops a
+        // consumer and then quits leaves no suspended coroutine behind.
+        QVERIFY(consumed.ended);
         producer->yield(QStringLiteral("three"));
         producer->finish(SpeechRecognitionError::unavailable());
-        QVERIFY(QTest::qWaitFor([&] { return consumed.ended; }, 2000));
+        QTest::qWait(10);
 
         QCOMPARE(consumed.elements, QStringList{QStringLiteral("one")});
         QVERIFY2(!consumed.error, "cancellation is not an error");

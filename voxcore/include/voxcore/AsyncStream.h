@@ -14,8 +14,8 @@
 class QThread;
 
 namespace voxcore::detail {
-// Resumes a suspended coroutine later, on the event loop of the thread that suspended it.
-void resumeOnThread(QThread *thread, std::coroutine_handle<> coroutine);
+// Runs a call later, on the event loop of the given thread (at once when it has none).
+void runOnThread(QThread *thread, std::function<void()> call);
 QThread *currentThread();
 } // namespace voxcore::detail
 
@@ -30,8 +30,9 @@ QThread *currentThread();
 //
 // The termination handler runs exactly once: when the producer finishes (normally or with
 // an error), or when the consumer stops - by cancel() or by dropping the last copy of the
-// stream. A cancelled consumer sees a normal end and no more elements. A handler installed
-// after the end runs at once.
+// stream. A cancelled consumer sees a normal end and no more elements; cancelled from its
+// own thread, a waiting consumer sees it before cancel() returns (so nothing is left for an
+// event loop that may never run again). A handler installed after the end runs at once.
 template<typename Element>
 class AsyncStream
 {
@@ -47,21 +48,42 @@ class AsyncStream
         std::coroutine_handle<> waiting;
         QThread *waitingThread = nullptr;
 
+        // A consumer's resumption, queued on its thread or run early by cancel(); whichever
+        // comes first resumes it, the other finds it done. Touched on that thread only.
+        struct Wakeup
+        {
+            std::coroutine_handle<> consumer;
+            QThread *thread = nullptr;
+            std::shared_ptr<bool> done = std::make_shared<bool>(false);
+
+            void run() const
+            {
+                if (!*done) {
+                    *done = true;
+                    consumer.resume();
+                }
+            }
+        };
+        std::optional<Wakeup> pendingWakeup; // queued and not yet run
+
         bool hasSomethingToDeliver() const { return cancelled || finished || !buffer.empty(); }
 
-        // Takes the suspended consumer, if any; call with the lock held.
-        std::pair<std::coroutine_handle<>, QThread *> takeWaiting()
+        // Takes the suspended consumer, if any, as a wakeup to queue; call with the lock held.
+        std::optional<Wakeup> takeWaiting()
         {
-            auto taken = std::pair{waiting, waitingThread};
+            if (!waiting)
+                return std::nullopt;
+            Wakeup wakeup{waiting, waitingThread};
             waiting = nullptr;
             waitingThread = nullptr;
-            return taken;
+            pendingWakeup = wakeup;
+            return wakeup;
         }
 
-        static void wake(std::pair<std::coroutine_handle<>, QThread *> consumer)
+        static void wake(const std::optional<Wakeup> &wakeup)
         {
-            if (consumer.first)
-                voxcore::detail::resumeOnThread(consumer.second, consumer.first);
+            if (wakeup)
+                voxcore::detail::runOnThread(wakeup->thread, [wakeup = *wakeup] { wakeup.run(); });
         }
 
         void terminate()
@@ -81,7 +103,7 @@ class AsyncStream
 
         void end(std::exception_ptr endError)
         {
-            std::pair<std::coroutine_handle<>, QThread *> consumer;
+            std::optional<Wakeup> consumer;
             {
                 std::lock_guard guard(lock);
                 if (finished || cancelled)
@@ -96,16 +118,20 @@ class AsyncStream
 
         void cancel()
         {
-            std::pair<std::coroutine_handle<>, QThread *> consumer;
+            std::optional<Wakeup> consumer, justSuspended;
             {
                 std::lock_guard guard(lock);
                 if (cancelled)
                     return;
                 cancelled = true;
                 buffer.clear();
-                consumer = takeWaiting();
+                justSuspended = takeWaiting();
+                consumer = pendingWakeup;
             }
-            wake(consumer);
+            if (consumer && consumer->thread == voxcore::detail::currentThread())
+                consumer->run();
+            else
+                wake(justSuspended);
             terminate();
         }
     };
@@ -128,7 +154,7 @@ public:
         // Appends an element; ignored once the stream has ended.
         void yield(Element element) const
         {
-            std::pair<std::coroutine_handle<>, QThread *> consumer;
+            std::optional<typename State::Wakeup> consumer;
             {
                 std::lock_guard guard(m_state->lock);
                 if (m_state->finished || m_state->cancelled)
@@ -188,6 +214,7 @@ public:
             std::exception_ptr error;
             {
                 std::lock_guard guard(m_state->lock);
+                m_state->pendingWakeup.reset();
                 if (m_state->cancelled)
                     return std::nullopt;
                 if (!m_state->buffer.empty()) {
