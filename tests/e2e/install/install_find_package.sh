@@ -49,7 +49,14 @@ report=$(desktop-file-validate "$usr/share/applications/io.sayline.Sayline.deskt
 if ldd "$usr/bin/voxcore-cli" | grep -q "$build"; then fail "voxcore-cli still loads from the build tree"; fi
 "$usr/bin/voxcore-cli" languages | grep -q '\[en-US\]' || fail "installed voxcore-cli lists no en-US"
 
-cmake -S "$consumer" -B "$work/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$usr" >"$work/configure.log" 2>&1 \
+# A library built with AddressSanitizer needs its runtime first in every
+# program that loads it: a third party instruments its program too.
+consumer_flags=()
+if objdump -p "$libdir/libvoxcore.so" | grep -q 'NEEDED.*libasan'; then
+  consumer_flags=(-DCMAKE_CXX_FLAGS="-fsanitize=address,undefined")
+fi
+cmake -S "$consumer" -B "$work/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$usr" "${consumer_flags[@]}" \
+  >"$work/configure.log" 2>&1 \
   || { cat "$work/configure.log" >&2; fail "find_package(Voxcore) failed"; }
 grep -q "$work/stage" "$work/consumer/CMakeCache.txt" || fail "Voxcore was not found in the staging root"
 cmake --build "$work/consumer" >"$work/build.log" 2>&1 || { cat "$work/build.log" >&2; fail "consumer does not build"; }
