@@ -290,20 +290,63 @@ private slots:
         QVERIFY(rig.engines.made.isEmpty());
     }
 
-    void stoppingEndsAudioCancelsAndStopsTheEngine()
+    void stoppingCatchesUpWithTheCaptureThenEndsAudioAndCancels()
     {
         Rig rig;
         TranscriptStream stream = rig.startMicrophone();
         auto engine = rig.engines.made.first();
         auto task = rig.task();
-        rig.provider->stopMicrophoneTranscription();
+        task->caughtUpTranscript = QStringLiteral("every word said");
+        std::optional<bool> captureStoppedWhenAsked;
+        task->whenAskedToCatchUp = [&] { captureStoppedWhenAsked = !engine->running && !engine->tap; };
+
+        QCOMPARE(rig.provider->stopMicrophoneTranscription(), std::optional<QString>(QStringLiteral("every word said")));
+        QCOMPARE(captureStoppedWhenAsked, std::optional<bool>(true)); // the audio to catch up with was final
+        QCOMPARE(task->catchUpBounds, QList{AppleSpeechProvider::stopCatchUpBound});
         QCOMPARE(task->endAudioCalls, 1);
         QCOMPARE(task->cancelCalls, 1);
         QCOMPARE(engine->stopCalls, 1);
         QCOMPARE(engine->removeTapCalls, 1);
-        rig.provider->stopMicrophoneTranscription(); // fields are cleared: nothing twice
+        QCOMPARE(rig.provider->stopMicrophoneTranscription(), std::nullopt); // fields are cleared: nothing twice
         QCOMPARE(task->endAudioCalls, 1);
         QCOMPARE(engine->stopCalls, 1);
+    }
+
+    void aStopKeepsTheWordsTheRecognizerHadNotReportedYet()
+    {
+        auto speech = std::make_shared<FakeSpeechRecognition>();
+        speech->serve({"en-US"});
+        FakeAudioEngines engines;
+        SpeechRecognitionManager manager(std::make_unique<AppleSpeechProvider>(speech, engines.factory()),
+                                         std::make_shared<FakeMicrophone>(), std::make_shared<FakeLocaleServices>());
+        auto recognizer = speech->recognizerFor("en-US");
+
+        QCoro::waitFor(manager.startMicrophoneTranscription());
+        auto task = recognizer->liveTasks.last();
+        fromRecognizerThread([task] { task->deliver("call me"); });
+        settle();
+        task->caughtUpTranscript = QStringLiteral("call me tomorrow");
+        manager.stopMicrophoneTranscription();
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("call me tomorrow"));
+
+        // A recognizer that did not catch up in time leaves the last reported words.
+        QCoro::waitFor(manager.startMicrophoneTranscription());
+        task = recognizer->liveTasks.last();
+        fromRecognizerThread([task] { task->deliver("good night"); });
+        settle();
+        manager.stopMicrophoneTranscription();
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("good night"));
+
+        // After a failure the transcript so far stays as it was reported.
+        QCoro::waitFor(manager.startMicrophoneTranscription());
+        task = recognizer->liveTasks.last();
+        fromRecognizerThread([task] { task->deliver("half a"); });
+        settle();
+        engines.made.last()->interruption(QStringLiteral("Connection to the sound server lost"));
+        settle();
+        task->caughtUpTranscript = QStringLiteral("half a sentence");
+        manager.stopMicrophoneTranscription();
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("half a"));
     }
 
     void aStopFollowedAtOnceByAStartKeepsTheNewDictation()

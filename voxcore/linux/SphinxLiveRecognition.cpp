@@ -7,6 +7,7 @@
 #include "SphinxUtterances.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -31,6 +32,31 @@ struct SphinxLiveRecognition::State {
     std::deque<Chunk> queue;
     bool ended = false;
     bool cancelled = false;
+    bool stopped = false; // the thread has left its loop
+    // Progress, for whoever waits for the decoder to catch up with the capture.
+    std::condition_variable progressed;
+    std::uint64_t appendedChunks = 0;
+    std::uint64_t decodedChunks = 0;
+    std::string transcriptSoFar;
+
+    void chunkDecoded(std::string transcript)
+    {
+        {
+            std::lock_guard guard(lock);
+            ++decodedChunks;
+            transcriptSoFar = std::move(transcript);
+        }
+        progressed.notify_all();
+    }
+
+    void leave()
+    {
+        {
+            std::lock_guard guard(lock);
+            stopped = true;
+        }
+        progressed.notify_all();
+    }
 
     bool isCancelled()
     {
@@ -55,6 +81,10 @@ struct SphinxLiveRecognition::State {
 
 void SphinxLiveRecognition::State::run()
 {
+    struct Leaving {
+        State *state;
+        ~Leaving() { state->leave(); }
+    } leaving{this};
     try {
         // Wait for the decoder (loading it the first time); another recognition may still hold it.
         std::optional<SphinxModel::Lease> lease;
@@ -91,7 +121,9 @@ void SphinxLiveRecognition::State::run()
                 decode(false, &chunk);
                 if (isCancelled())
                     return;
-                if (std::string now = utterances.transcript(); reportPartialResults && now != delivered) {
+                std::string now = utterances.transcript();
+                chunkDecoded(now);
+                if (reportPartialResults && now != delivered) {
                     delivered = std::move(now);
                     onResult(delivered, false);
                 }
@@ -144,8 +176,21 @@ void SphinxLiveRecognition::append(const PcmBuffer &buffer)
         if (m_state->ended || m_state->cancelled)
             return;
         m_state->queue.push_back(std::move(chunk));
+        ++m_state->appendedChunks;
     }
     m_state->wake.notify_one();
+}
+
+std::optional<std::string> SphinxLiveRecognition::transcriptOnceDecoded(std::chrono::milliseconds bound)
+{
+    std::unique_lock guard(m_state->lock);
+    const std::uint64_t target = m_state->appendedChunks;
+    const bool caughtUp = m_state->progressed.wait_for(guard, bound, [&] {
+        return m_state->decodedChunks >= target || m_state->stopped || m_state->cancelled;
+    });
+    if (!caughtUp || m_state->decodedChunks < target || m_state->cancelled)
+        return std::nullopt;
+    return m_state->transcriptSoFar;
 }
 
 void SphinxLiveRecognition::endAudio()

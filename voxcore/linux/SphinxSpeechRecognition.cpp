@@ -33,6 +33,12 @@ public:
     }
 
     void append(const PcmBuffer &buffer) override { m_recognition.append(buffer); }
+    std::optional<QString> transcriptOnceCaughtUp(std::chrono::milliseconds bound) override
+    {
+        if (std::optional<std::string> transcript = m_recognition.transcriptOnceDecoded(bound))
+            return QString::fromStdString(*transcript);
+        return std::nullopt;
+    }
     void endAudio() override { m_recognition.endAudio(); }
     void cancel() override { m_recognition.cancel(); }
 

@@ -182,20 +182,26 @@ QCoro::Task<TranscriptStream> AppleSpeechProvider::transcribeMicrophone(Locale l
     co_return stream;
 }
 
-void AppleSpeechProvider::stopMicrophoneTranscription()
+std::optional<QString> AppleSpeechProvider::stopMicrophoneTranscription()
 {
     log("Stopping microphone transcription");
-    if (recognitionRequest)
-        recognitionRequest->endAudio();
-    if (recognitionTask)
-        recognitionTask->cancel();
+    // The capture first, so that the audio to catch up with is final: once stopped, the
+    // engine calls the tap no more.
     if (audioEngine) {
         audioEngine->stop();
         audioEngine->removeTap();
     }
+    std::optional<QString> caughtUp;
+    if (recognitionRequest) {
+        caughtUp = recognitionRequest->transcriptOnceCaughtUp(stopCatchUpBound);
+        recognitionRequest->endAudio();
+    }
+    if (recognitionTask)
+        recognitionTask->cancel();
     audioEngine.reset();
     recognitionRequest.reset();
     recognitionTask.reset();
+    return caughtUp;
 }
 
 std::optional<float> AppleSpeechProvider::inputLevel(const PcmBuffer &buffer)

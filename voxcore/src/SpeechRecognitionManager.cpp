@@ -286,10 +286,16 @@ void SpeechRecognitionManager::cancelMicrophoneTask()
 
 void SpeechRecognitionManager::stopMicrophoneTranscription()
 {
+    // Still listening: the recognizer's transcript as of the stop replaces the last one
+    // delivered, which may trail the speech by the decoder's lag (the last words).
+    const bool listening = microphoneTask != nullptr && m_isTranscribing;
     cancelMicrophoneTask();
     microphoneStream.reset();
-    if (auto *apple = dynamic_cast<AppleSpeechProvider *>(currentProvider.get()))
-        apple->stopMicrophoneTranscription();
+    if (auto *apple = dynamic_cast<AppleSpeechProvider *>(currentProvider.get())) {
+        const std::optional<QString> caughtUp = apple->stopMicrophoneTranscription();
+        if (listening && caughtUp)
+            setTranscriptionResult(*caughtUp);
+    }
     setIsTranscribing(false);
     setCurrentAmplitude(LevelWindow::defaultAmplitude);
 }

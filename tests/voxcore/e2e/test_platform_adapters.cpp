@@ -108,6 +108,7 @@ private slots:
     void fileRecognitionOfUnreadableFile();
     void liveRecognitionKeepsEverySentence();
     void oneDecodingAtATime();
+    void catchingUpWithTheCapturedAudio();
     void localeNames_data();
     void localeNames();
     void userLocaleFromEnvironment_data();
@@ -274,6 +275,35 @@ void PlatformAdapters::oneDecodingAtATime()
     QVERIFY2(wordErrorRate(sentence, *second.final) <= 0.2, qPrintable(*second.final));
     std::lock_guard guard(first.lock);
     QVERIFY(!first.final && !first.error); // a cancelled task reports nothing more
+}
+
+void PlatformAdapters::catchingUpWithTheCapturedAudio()
+{
+    // Audio arrives faster than it decodes (as on a loaded machine at a stop):
+    // waiting for the decoder to catch up gives the whole transcript, the last
+    // word included, and it is what the partial results come to.
+    QTemporaryDir folder;
+    const QString sentence = QStringLiteral("Please call me tomorrow morning.");
+    QVERIFY(renderSpeech(sentence, folder.filePath("s.wav")));
+    const auto wav = readWav(folder.filePath("s.wav"));
+    QVERIFY(wav);
+    ResultLog log;
+    auto task = defaultSpeechRecognition()->recognizer(Locale("en-US"))->recognitionTask(
+        AudioBufferRecognitionRequest{}, log.handler());
+    for (const PcmBuffer &buffer : captureLikeBuffers(QList<qint16>(8000, 0) + wav->samples + QList<qint16>(4000, 0)))
+        task->append(buffer);
+    QCOMPARE(task->transcriptOnceCaughtUp(std::chrono::milliseconds(0)), std::nullopt); // seconds of audio
+    const std::optional<QString> caughtUp = task->transcriptOnceCaughtUp(std::chrono::seconds(30));
+    QVERIFY(caughtUp);
+    QVERIFY2(caughtUp->endsWith(QStringLiteral("morning")), qPrintable(*caughtUp));
+    QVERIFY2(wordErrorRate(sentence, *caughtUp) <= 0.2, qPrintable(*caughtUp));
+    QTRY_VERIFY([&] { std::lock_guard guard(log.lock); return !log.partials.isEmpty() && log.partials.last() == *caughtUp; }());
+    {
+        std::lock_guard guard(log.lock);
+        QVERIFY(!log.final); // catching up is no end of audio
+    }
+    task->cancel();
+    QCOMPARE(task->transcriptOnceCaughtUp(std::chrono::seconds(5)), std::nullopt); // ended: nothing to wait for
 }
 
 void PlatformAdapters::localeNames_data()

@@ -24,6 +24,13 @@ class FakeAudioBufferTask : public AudioBufferRecognitionTask
 public:
     explicit FakeAudioBufferTask(RecognitionResultHandler handler) : handler(std::move(handler)) {}
     void append(const PcmBuffer &buffer) override { appended.append(buffer); }
+    std::optional<QString> transcriptOnceCaughtUp(std::chrono::milliseconds bound) override
+    {
+        catchUpBounds.append(bound);
+        if (whenAskedToCatchUp)
+            whenAskedToCatchUp();
+        return caughtUpTranscript;
+    }
     void endAudio() override { ++endAudioCalls; }
     void cancel() override { ++cancelCalls; }
 
@@ -32,6 +39,9 @@ public:
 
     RecognitionResultHandler handler;
     QList<PcmBuffer> appended;
+    std::optional<QString> caughtUpTranscript; // what the decoder has once it caught up
+    QList<std::chrono::milliseconds> catchUpBounds;
+    std::function<void()> whenAskedToCatchUp;
     int endAudioCalls = 0;
     int cancelCalls = 0;
 };

@@ -2,8 +2,10 @@
 
 #include <voxcore/SpeechRecognitionProvider.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AudioBufferRecognitionTask;
 class AudioEngine;
@@ -33,9 +35,13 @@ public:
     QCoro::Task<TranscriptStream> transcribeMicrophone(Locale locale,
                                                        std::function<void(float)> onAmplitudeUpdate) override;
 
-    // Ends the audio, cancels recognition and stops the audio engine of the running
-    // microphone transcription. Main thread.
-    void stopMicrophoneTranscription();
+    // Stops the audio engine of the running microphone transcription, lets the recognizer
+    // catch up with the audio captured until then (for at most stopCatchUpBound), ends the
+    // audio and cancels recognition. Returns the whole transcript as of the last captured
+    // buffer when the recognizer caught up in time: words spoken just before the stop are
+    // still in it. Main thread.
+    std::optional<QString> stopMicrophoneTranscription();
+    static constexpr std::chrono::milliseconds stopCatchUpBound{400};
 
     // Input level of a buffer: root mean square of the first channel's samples times 10,
     // capped at 1; nothing for a buffer without float data or without frames.

@@ -16,6 +16,9 @@
 //  - AudioBufferRecognitionTask::append() is called on the capture thread for every captured
 //    buffer, in the buffer's own format (the recognizer converts); it never blocks on decoding.
 //    endAudio() (main thread) means no more audio: the final result follows.
+//    transcriptOnceCaughtUp(bound) (main thread) blocks, at most bound, until every buffer
+//    appended so far is decoded and returns the whole transcript as of that audio (no result
+//    goes to the handler for it); nothing when the bound passed first or the task has ended.
 //  - A file task reads the whole file (any format the adapter can read) and delivers the final
 //    result, or an error when the file cannot be read or decoded.
 
@@ -28,6 +31,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -53,6 +57,7 @@ class AudioBufferRecognitionTask : public RecognitionTask
 {
 public:
     virtual void append(const PcmBuffer &buffer) = 0;
+    virtual std::optional<QString> transcriptOnceCaughtUp(std::chrono::milliseconds bound) = 0;
     virtual void endAudio() = 0;
 };
 
