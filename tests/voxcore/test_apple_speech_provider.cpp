@@ -43,6 +43,23 @@ struct Rig
     }
 };
 
+// The manager on the real provider, over fake platform services.
+struct ManagerRig
+{
+    std::shared_ptr<FakeSpeechRecognition> speech = servingEnglish();
+    FakeAudioEngines engines;
+    SpeechRecognitionManager manager{std::make_unique<AppleSpeechProvider>(speech, engines.factory()),
+                                     std::make_shared<FakeMicrophone>(), std::make_shared<FakeLocaleServices>()};
+    std::shared_ptr<FakeRecognizer> recognizer = speech->recognizerFor("en-US");
+
+    static std::shared_ptr<FakeSpeechRecognition> servingEnglish()
+    {
+        auto speech = std::make_shared<FakeSpeechRecognition>();
+        speech->serve({"en-US"});
+        return speech;
+    }
+};
+
 struct Drained
 {
     QStringList elements;
@@ -314,12 +331,8 @@ private slots:
 
     void aStopKeepsTheWordsTheRecognizerHadNotReportedYet()
     {
-        auto speech = std::make_shared<FakeSpeechRecognition>();
-        speech->serve({"en-US"});
-        FakeAudioEngines engines;
-        SpeechRecognitionManager manager(std::make_unique<AppleSpeechProvider>(speech, engines.factory()),
-                                         std::make_shared<FakeMicrophone>(), std::make_shared<FakeLocaleServices>());
-        auto recognizer = speech->recognizerFor("en-US");
+        ManagerRig rig;
+        auto &[speech, engines, manager, recognizer] = rig;
 
         QCoro::waitFor(manager.startMicrophoneTranscription());
         auto task = recognizer->liveTasks.last();
@@ -353,12 +366,8 @@ private slots:
     {
         // The language menu stops and restarts in one go: the first transcription's clean-up,
         // posted when its stream ended, must release only what that transcription made.
-        auto speech = std::make_shared<FakeSpeechRecognition>();
-        speech->serve({"en-US"});
-        FakeAudioEngines engines;
-        SpeechRecognitionManager manager(std::make_unique<AppleSpeechProvider>(speech, engines.factory()),
-                                         std::make_shared<FakeMicrophone>(), std::make_shared<FakeLocaleServices>());
-        auto recognizer = speech->recognizerFor("en-US");
+        ManagerRig rig;
+        auto &[speech, engines, manager, recognizer] = rig;
 
         QCoro::waitFor(manager.startMicrophoneTranscription());
         manager.stopMicrophoneTranscription();
