@@ -116,6 +116,16 @@ constexpr int modifierCombinationCount = 16;
 constexpr int probedModifierBits[] = {CarbonModifier::control, CarbonModifier::option, CarbonModifier::shift,
                                       CarbonModifier::command};
 
+// A live hot key of this process (never probed: a probe grab would release it).
+bool isOurs(const Shortcut &shortcut)
+{
+    for (const auto &[id, hotKey] : state().hotKeys) {
+        if (hotKey->carbonHotKey && hotKey->shortcut == shortcut)
+            return true;
+    }
+    return false;
+}
+
 bool isModifierKey(int keyCode)
 {
     return keyCode >= Key::rightCommand.rawValue && keyCode <= Key::function.rawValue;
@@ -199,7 +209,9 @@ void CarbonKeyboardShortcuts::setEnabled(bool enabled)
 
 QList<Shortcut> CarbonKeyboardShortcuts::systemShortcuts()
 {
-    QList<Shortcut> shortcuts;
+    // Every candidate but our own live hot keys, probed in one batch.
+    QList<Shortcut> candidates;
+    std::vector<std::pair<quint32, quint32>> combinations;
     for (const int keyCode : mappedCarbonKeyCodes()) {
         if (isModifierKey(keyCode))
             continue;
@@ -210,21 +222,26 @@ QList<Shortcut> CarbonKeyboardShortcuts::systemShortcuts()
                     modifiers |= probedModifierBits[bit];
             }
             const Shortcut shortcut(keyCode, modifiers);
-            if (isSystemShortcut(shortcut))
-                shortcuts.append(shortcut);
+            if (isOurs(shortcut))
+                continue;
+            candidates.append(shortcut);
+            combinations.emplace_back(quint32(keyCode), quint32(modifiers));
         }
+    }
+    const std::vector<bool> held = HotKeySystem::shared().areHeldByAnotherClient(combinations);
+    QList<Shortcut> shortcuts;
+    for (qsizetype i = 0; i < candidates.size() && std::size_t(i) < held.size(); ++i) {
+        if (held[std::size_t(i)])
+            shortcuts.append(candidates[i]);
     }
     return shortcuts;
 }
 
+
 bool CarbonKeyboardShortcuts::isSystemShortcut(const Shortcut &shortcut)
 {
-    if (shortcut.carbonKeyCode < 0 || shortcut.carbonModifiers < 0)
+    if (shortcut.carbonKeyCode < 0 || shortcut.carbonModifiers < 0 || isOurs(shortcut))
         return false;
-    for (const auto &[id, hotKey] : state().hotKeys) {
-        if (hotKey->carbonHotKey && hotKey->shortcut == shortcut)
-            return false; // ours
-    }
     return HotKeySystem::shared().isHeldByAnotherClient(quint32(shortcut.carbonKeyCode),
                                                         quint32(shortcut.carbonModifiers));
 }

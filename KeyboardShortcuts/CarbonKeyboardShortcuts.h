@@ -49,8 +49,8 @@ public:
 
     // Combinations that another client holds (desktop shortcuts and other
     // programs), probed fresh at every call: each mapped key with each combination
-    // of control, option, shift and command. Slow (one X round trip per probe);
-    // to check a single combination use isSystemShortcut().
+    // of control, option, shift and command, in one batch of probes. To check a
+    // single combination use isSystemShortcut().
     static QList<Shortcut> systemShortcuts();
     static bool isSystemShortcut(const Shortcut &shortcut);
 

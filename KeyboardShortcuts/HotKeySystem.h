@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace KeyboardShortcuts {
 
@@ -44,6 +46,16 @@ public:
     // Whether another client holds this combination: probe with a grab and
     // release it at once. Combinations this process holds are never probed.
     virtual bool isHeldByAnotherClient(quint32 carbonKeyCode, quint32 carbonModifiers) = 0;
+    // The same for many (carbonKeyCode, carbonModifiers) combinations, answered in
+    // order. A platform that can probe them in one batch overrides it.
+    virtual std::vector<bool> areHeldByAnotherClient(const std::vector<std::pair<quint32, quint32>> &combinations)
+    {
+        std::vector<bool> held;
+        held.reserve(combinations.size());
+        for (const auto &[keyCode, modifiers] : combinations)
+            held.push_back(isHeldByAnotherClient(keyCode, modifiers));
+        return held;
+    }
 
     // The process-wide instance; made by makeDefaultHotKeySystem() on first use.
     static HotKeySystem &shared();

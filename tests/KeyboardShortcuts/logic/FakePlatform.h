@@ -32,6 +32,7 @@ struct FakeHotKeySystem : KeyboardShortcuts::HotKeySystem
     QHash<quint32, Status> failures;         // key code -> status to return
     QSet<QPair<quint32, quint32>> heldByOthers;
     QList<QPair<quint32, quint32>> probes;
+    int probeBatches = 0;
     EventHandler handler;
     int handlerInstalls = 0;
     QList<bool> eventsEnabledChanges;
@@ -61,6 +62,11 @@ struct FakeHotKeySystem : KeyboardShortcuts::HotKeySystem
     {
         probes.append({keyCode, modifiers});
         return heldByOthers.contains({keyCode, modifiers});
+    }
+    std::vector<bool> areHeldByAnotherClient(const std::vector<std::pair<quint32, quint32>> &combinations) override
+    {
+        ++probeBatches;
+        return HotKeySystem::areHeldByAnotherClient(combinations);
     }
 
     // The live id grabbing this combination, as the X server would report it.

@@ -208,7 +208,9 @@ private slots:
                                           {quint32(lock.carbonKeyCode), quint32(lock.carbonModifiers)},
                                           {0, 0x1100}};
         platform.hotKeys->probes.clear();
+        platform.hotKeys->probeBatches = 0;
         const QList<Shortcut> system = systemShortcuts();
+        QCOMPARE(platform.hotKeys->probeBatches, 1); // every candidate in one batch
         QCOMPARE(system.size(), 2);
         QVERIFY(system.contains(terminal) && system.contains(lock));
         // Our own live grab is never probed (a probe would release it), nor are modifier keys.
