@@ -8,7 +8,7 @@
 
 #include "AwaitOutcome.h"
 #include "FakePlatform.h"
-#include "StdoutCapture.h"
+#include "OutputCapture.h"
 
 #include <QCoro/QCoroTask>
 #include <QTest>
@@ -192,7 +192,7 @@ private slots:
 
     void microphoneTranscriptionStreamsResultsAndLogsThem()
     {
-        StdoutCapture out;
+        OutputCapture out;
         Rig rig;
         TranscriptStream stream = rig.startMicrophone();
 
@@ -239,7 +239,7 @@ private slots:
 
     void aRecognizerErrorEndsTheStream()
     {
-        StdoutCapture out;
+        OutputCapture out;
         Rig rig;
         TranscriptStream stream = rig.startMicrophone();
         auto task = rig.task();
@@ -300,7 +300,7 @@ private slots:
 
     void stoppingWithoutATranscriptionOnlyLogs()
     {
-        StdoutCapture out;
+        OutputCapture out;
         Rig rig;
         rig.provider->stopMicrophoneTranscription();
         QCOMPARE(out.text(), QStringLiteral("[AppleSpeechProvider] Stopping microphone transcription\n"));
@@ -399,7 +399,7 @@ private slots:
 
     void fileTranscriptionWaitsForTheFinalResult()
     {
-        StdoutCapture out;
+        OutputCapture out;
         Rig rig;
         auto recognizer = rig.speech->recognizerFor("de-DE");
         recognizer->answerFile = [](const RecognitionResultHandler &handler) {

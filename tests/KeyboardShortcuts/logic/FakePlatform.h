@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OutputCapture.h"
+
 #include <HotKeySystem.h>
 #include <KeyboardLayout.h>
 
@@ -8,12 +10,9 @@
 #include <QList>
 #include <QSet>
 #include <QString>
-#include <QTemporaryFile>
 
-#include <cstdio>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 // Test doubles of the platform services: they record what they were asked.
 struct FakeHotKeySystem : KeyboardShortcuts::HotKeySystem
@@ -134,34 +133,3 @@ struct FakePlatform
     }
 };
 
-// Collects what is written to standard output while it lives.
-class StdoutCapture
-{
-public:
-    StdoutCapture()
-    {
-        m_file.open();
-        std::fflush(stdout);
-        m_saved = ::dup(STDOUT_FILENO);
-        ::dup2(m_file.handle(), STDOUT_FILENO);
-    }
-    ~StdoutCapture() { finish(); }
-
-    QByteArray finish()
-    {
-        if (m_saved >= 0) {
-            std::fflush(stdout);
-            ::dup2(m_saved, STDOUT_FILENO);
-            ::close(m_saved);
-            m_saved = -1;
-            m_file.seek(0);
-            m_text = m_file.readAll();
-        }
-        return m_text;
-    }
-
-private:
-    QTemporaryFile m_file;
-    int m_saved = -1;
-    QByteArray m_text;
-};

@@ -72,7 +72,7 @@ private slots:
     {
         QVERIFY(!CKS::hasEventHandler());
         platform.hotKeys->failures.insert(Key::a.rawValue, badAccess);
-        StdoutCapture output;
+        OutputCapture output;
         registerRecorded(controlCommandA);
         QCOMPARE(output.finish(), QByteArray("Error registering hotkey ⌃⌘A: 10\n"));
         QCOMPARE(CKS::hotKeyIdCounter(), 1);
@@ -117,7 +117,7 @@ private slots:
     void codesThatDoNotFitAreRefusedBeforeThePlatform()
     {
         const int attempts = platform.hotKeys->attempts;
-        StdoutCapture output;
+        OutputCapture output;
         registerRecorded(Shortcut(-1, CarbonModifier::command));
         QCOMPARE(output.finish(), QByteArray("Error registering hotkey ⌘\xEF\xBF\xBD: -50\n"));
         QCOMPARE(platform.hotKeys->attempts, attempts);
@@ -171,7 +171,7 @@ private slots:
     {
         post(menuDidBeginTrackingNotification);
         platform.hotKeys->failures.insert(optionX.carbonKeyCode, badAccess);
-        StdoutCapture output;
+        OutputCapture output;
         post(menuDidEndTrackingNotification);
         QCOMPARE(output.finish(), QByteArray("Error registering hotkey ⌥X: 10\n"));
         platform.hotKeys->failures.clear();

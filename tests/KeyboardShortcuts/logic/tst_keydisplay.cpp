@@ -161,7 +161,7 @@ private slots:
     {
         QTemporaryDir empty;
         setLocalizationBundleSearchPaths({empty.path()});
-        StdoutCapture output;
+        OutputCapture output;
         QCOMPARE(localized("space_key"), "space_key");
         QCOMPARE(localized("ok"), "ok");
         QCOMPARE(output.finish(), QByteArray("unable to find bundle named KeyboardShortcuts_KeyboardShortcuts\n"));

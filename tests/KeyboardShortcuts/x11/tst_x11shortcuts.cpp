@@ -2,13 +2,11 @@
 // xdotool, refused while another client holds the keys, shown on the current layout.
 
 #include "KeyboardShortcuts.h"
+#include "OutputCapture.h"
 #include "X11TestSupport.h"
 
-#include <QTemporaryFile>
 #include <QtTest>
 
-#include <cstdio>
-#include <unistd.h>
 
 using namespace KeyboardShortcuts;
 using namespace X11TestSupport;
@@ -17,40 +15,6 @@ namespace {
 
 const ModifierFlags controlCommand{ModifierFlag::control, ModifierFlag::command};
 
-// Collects what the process writes to standard output while it lives.
-class StandardOutputCapture
-{
-public:
-    StandardOutputCapture()
-    {
-        std::fflush(stdout);
-        m_file.open();
-        m_saved = dup(STDOUT_FILENO);
-        dup2(m_file.handle(), STDOUT_FILENO);
-    }
-    ~StandardOutputCapture() { restore(); }
-
-    QString text()
-    {
-        restore();
-        m_file.seek(0);
-        return QString::fromUtf8(m_file.readAll());
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stdout);
-        dup2(m_saved, STDOUT_FILENO);
-        close(m_saved);
-        m_saved = -1;
-    }
-
-    QTemporaryFile m_file;
-    int m_saved = -1;
-};
 
 } // namespace
 
@@ -139,7 +103,7 @@ private slots:
         QVERIFY(reserved.contains(controlCommandS));
         QVERIFY(!reserved.contains(Shortcut(Key::a, controlCommand)));
 
-        StandardOutputCapture output;
+        OutputCapture output;
         const Name record(QStringLiteral("record"), controlCommandS);
         onKeyUp(record, [this] { m_events << QStringLiteral("record up"); });
         QCOMPARE(output.text(), QStringLiteral("Error registering hotkey ⌃⌘S: 10\n"));

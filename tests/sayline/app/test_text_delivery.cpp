@@ -1,7 +1,7 @@
 // Output targets, delivery of a transcript to them, and the accessibility
 // (synthetic typing) trust checks, through fakes of the platform services.
 #include "AppStateHarness.h"
-#include "StdoutCapture.h"
+#include "OutputCapture.h"
 #include "UserDefaults.h"
 
 #include <QSignalSpy>
@@ -74,7 +74,7 @@ private slots:
         QFETCH(QStringList, expected);
         storeOutputTargets(stored);
         AppStateHarness harness;
-        StdoutCapture output;
+        OutputCapture output;
         AppState &appState = harness.start();
         QCOMPARE(appState.outputTargetValues(), expected);
         QCOMPARE(output.lines(), expected.contains("autoInsert") ? QStringList{checkTrue} : QStringList{});
@@ -108,7 +108,7 @@ private slots:
         AppStateHarness harness;
         AppState &appState = harness.start();
         appState.setOutputTargets({OutputTarget::pasteboard, OutputTarget::autoInsert});
-        StdoutCapture output;
+        OutputCapture output;
         appState.deliverTranscription();
         QTest::qWait(50);
         QCOMPARE(harness.events(), QStringList{});
@@ -151,7 +151,7 @@ private slots:
         harness.manager().setTranscriptionResult(QStringLiteral("Grüße 😀 aus Köln"));
         harness.events().clear();
 
-        StdoutCapture output;
+        OutputCapture output;
         appState.deliverTranscription();
         QCOMPARE(typedTexts(harness), QStringList{}); // not within the delivering call
         harness.manager().clearTranscription();
@@ -167,7 +167,7 @@ private slots:
         appState.setOutputTargets({OutputTarget::autoInsert, OutputTarget::autoInsert});
         harness.manager().setTranscriptionResult(QStringLiteral("first"));
         harness.probe->heldModifiers = {"Control", "Super"};
-        StdoutCapture output;
+        OutputCapture output;
         appState.deliverTranscription();
         harness.manager().setTranscriptionResult(QStringLiteral("second"));
         appState.deliverTranscription();
@@ -187,7 +187,7 @@ private slots:
         appState.setOutputTargets({OutputTarget::autoInsert});
         harness.manager().setTranscriptionResult(QStringLiteral("never typed"));
         harness.probe->heldModifiers = {"Control", "Super"};
-        StdoutCapture output;
+        OutputCapture output;
         appState.deliverTranscription();
         QTRY_COMPARE_WITH_TIMEOUT(output.lines(), (QStringList{checkTrue, heldTooLong}), 3000);
 
@@ -226,7 +226,7 @@ private slots:
         AppStateHarness harness;
         harness.probe->trusted = trusted;
         harness.probe->alertResponse = alertResponse;
-        StdoutCapture output;
+        OutputCapture output;
         harness.start();
         QCOMPARE(output.lines(), expectedLog);
 
@@ -249,7 +249,7 @@ private slots:
     {
         AppStateHarness harness;
         AppState &appState = harness.start();
-        StdoutCapture output;
+        OutputCapture output;
         appState.requestAccessibilityPermission();
         QTest::qWait(50);
         QCOMPARE(harness.events(), QStringList{});
@@ -266,7 +266,7 @@ private slots:
     {
         AppStateHarness harness;
         AppState &appState = harness.start();
-        StdoutCapture output;
+        OutputCapture output;
         appState.recheckAccessibilityPermission();
         QTest::qWait(300);
         QCOMPARE(output.lines(), QStringList{});

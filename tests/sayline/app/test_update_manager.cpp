@@ -1,7 +1,7 @@
 // The update manager and its updater against a feed served from 127.0.0.1.
 #include "AppcastSamples.h"
 #include "CannedHttpServer.h"
-#include "StdoutCapture.h"
+#include "OutputCapture.h"
 #include "UpdateManager.h"
 #include "UpdateNotice.h"
 
@@ -103,7 +103,7 @@ private slots:
         auto [notice, manager] = makeManager(server.url());
         QSignalSpy checking(manager.get(), &UpdateManager::isCheckingForUpdatesChanged);
 
-        StdoutCapture output;
+        OutputCapture output;
         manager->checkForUpdates();
         QCOMPARE(manager->isCheckingForUpdates(), true);
         QVERIFY(!manager->canCheckForUpdates());
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(notice->lastPage, QUrl("https://downloads.example.org/Sayline-1.2.0.tar.gz"));
 
         server.setResponse(200, laterFeed);
-        StdoutCapture output;
+        OutputCapture output;
         manager->checkForUpdates();
         QTRY_COMPARE(manager->updateAvailable(), false);
         QCOMPARE(manager->isCheckingForUpdates(), false);
@@ -207,7 +207,7 @@ private slots:
         }
         auto [notice, manager] = makeManager(feed, std::chrono::milliseconds(300));
 
-        auto output = std::make_unique<StdoutCapture>();
+        auto output = std::make_unique<OutputCapture>();
         manager->checkForUpdates();
         const bool checkingAtFirst = manager->isCheckingForUpdates();
         const bool ended = QTest::qWaitFor([&] { return !manager->isCheckingForUpdates(); }, 8000);
@@ -228,7 +228,7 @@ private slots:
         auto [notice, manager] = makeManager(QUrl(), std::chrono::seconds(10), true);
         QVERIFY(!manager->canCheckForUpdates());
         QVERIFY(!manager->updater().scheduledCheckTimer());
-        StdoutCapture output;
+        OutputCapture output;
         manager->checkForUpdates();
         QTRY_COMPARE(manager->isCheckingForUpdates(), false);
         QCOMPARE(output.lines(), QStringList{failurePrefix + "No update feed is configured"});
@@ -243,7 +243,7 @@ private slots:
         configuration.feedUrl = server.url();
         UpdateManager manager(configuration, std::make_unique<RecordingNotice>());
         QCOMPARE(manager.currentVersion(), "Unknown");
-        StdoutCapture output;
+        OutputCapture output;
         manager.checkForUpdates();
         QTRY_COMPARE(manager.isCheckingForUpdates(), false);
         QCOMPARE(manager.updateAvailable(), false);

@@ -1,5 +1,5 @@
 #include "AppStateHarness.h"
-#include "StdoutCapture.h"
+#include "OutputCapture.h"
 
 #include <OutputTargetToggles.h>
 #include <UserDefaults.h>
@@ -124,7 +124,7 @@ private slots:
         OutputTargetToggles toggles(appState, defaults(), [](const QList<OutputTarget> &) {
             return OutputTargetToggles::EncodeResult{std::nullopt, QStringLiteral("the encoder refused")};
         });
-        StdoutCapture output;
+        OutputCapture output;
         toggles.setOn(autoInsert, false);
         const QStringList saveLines = output.lines().filter(QStringLiteral("output targets"));
         QCOMPARE(saveLines, QStringList{QStringLiteral("Failed to save output targets: the encoder refused")});
