@@ -101,15 +101,16 @@ QAction *MenuBarExtra::addCommand(const QString &title, std::function<void()> ac
 
 bool MenuBarExtra::isInserted() const
 {
-    return m_trayIcon->isVisible();
+    return m_trayIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void MenuBarExtra::updateInsertion()
 {
+    // Shown whenever wanted, tray host or not: Qt docks a shown item as soon as a
+    // tray appears, as when the session's panel starts after Sayline at login.
     const bool wanted = m_defaults.boolValue(showInMenuBarKey, true);
-    const bool show = wanted && QSystemTrayIcon::isSystemTrayAvailable();
-    if (show == m_trayIcon->isVisible())
+    if (wanted == m_trayIcon->isVisible())
         return;
-    m_trayIcon->setVisible(show);
+    m_trayIcon->setVisible(wanted);
     emit insertedChanged();
 }

@@ -14,8 +14,8 @@ class UserDefaults;
 // Sayline's item in the desktop's tray (status notifier or XEmbed tray) with
 // its drop-down menu of commands. The item is present exactly while
 // "showInMenuBar" (default true) holds and a tray host exists; it follows the
-// defaults key at once. Without a tray host nothing is shown and nothing is
-// said: the panel's settings button is then the way into the settings.
+// defaults key at once, and a tray host that starts later gets it too. Without
+// a tray host nothing is shown and nothing is said.
 //
 // Each menu item with a key equivalent carries it as the dynamic properties
 // "keyEquivalent" (text, upper case meaning Shift) and
