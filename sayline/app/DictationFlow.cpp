@@ -85,6 +85,8 @@ void AppState::changeLanguage(const QString &code)
 
 void AppState::deliverStopClearHide()
 {
+    // The words spoken just before the press are often not reported yet.
+    speechRecognitionManager().catchUpWithSpeech();
     deliverTranscription();
     stopClearHide();
 }

@@ -182,6 +182,13 @@ QCoro::Task<TranscriptStream> AppleSpeechProvider::transcribeMicrophone(Locale l
     co_return stream;
 }
 
+std::optional<QString> AppleSpeechProvider::transcriptOnceCaughtUp(std::chrono::milliseconds bound)
+{
+    if (!recognitionRequest)
+        return std::nullopt;
+    return recognitionRequest->transcriptOnceCaughtUp(bound);
+}
+
 std::optional<QString> AppleSpeechProvider::stopMicrophoneTranscription()
 {
     log("Stopping microphone transcription");

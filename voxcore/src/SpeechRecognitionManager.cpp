@@ -284,6 +284,17 @@ void SpeechRecognitionManager::cancelMicrophoneTask()
     }
 }
 
+void SpeechRecognitionManager::catchUpWithSpeech()
+{
+    if (!microphoneTask || !m_isTranscribing)
+        return;
+    auto *apple = dynamic_cast<AppleSpeechProvider *>(currentProvider.get());
+    if (!apple)
+        return;
+    if (const std::optional<QString> caughtUp = apple->transcriptOnceCaughtUp(AppleSpeechProvider::stopCatchUpBound))
+        setTranscriptionResult(*caughtUp);
+}
+
 void SpeechRecognitionManager::stopMicrophoneTranscription()
 {
     // Still listening: the recognizer's transcript as of the stop replaces the last one

@@ -42,6 +42,10 @@ public:
     // still in it. Main thread.
     std::optional<QString> stopMicrophoneTranscription();
     static constexpr std::chrono::milliseconds stopCatchUpBound{400};
+    // The whole transcript once the recognizer has decoded the audio captured until now
+    // (waiting at most `bound`); nothing when it did not catch up in time or nothing runs.
+    // Capture goes on. Main thread.
+    std::optional<QString> transcriptOnceCaughtUp(std::chrono::milliseconds bound);
 
     // Input level of a buffer: root mean square of the first channel's samples times 10,
     // capped at 1; nothing for a buffer without float data or without frames.

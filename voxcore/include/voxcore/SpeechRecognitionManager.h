@@ -91,7 +91,12 @@ public:
     // Completes once the microphone transcription runs or has failed; partial results then
     // arrive in transcriptionResult until the transcription ends or is stopped.
     QCoro::Task<> startMicrophoneTranscription();
-    // Keeps transcriptionResult, so the caller can take the final text after stopping.
+    // While listening: waits, briefly, for the recognizer to decode the audio captured so
+    // far, so that transcriptionResult has the words just spoken (the partial results trail
+    // the speech by the decoder's lag). Listening goes on.
+    Q_INVOKABLE void catchUpWithSpeech();
+    // Keeps transcriptionResult, so the caller can take the final text after stopping; it
+    // has the words spoken up to the stop.
     Q_INVOKABLE void stopMicrophoneTranscription();
     Q_INVOKABLE void clearTranscription();
 
