@@ -67,18 +67,6 @@ private slots:
         QCOMPARE(appState.outputTargetValues(), shown);
     }
 
-    void switchingOnTwiceNeverDuplicates()
-    {
-        AppState &appState = start(R"(["pasteboard"])", true);
-        OutputTargetToggles toggles(appState, defaults());
-        QSignalSpy changed(&toggles, &OutputTargetToggles::targetsChanged);
-        toggles.setTargetEnabled(QStringLiteral("autoInsert"), true);
-        toggles.setTargetEnabled(QStringLiteral("autoInsert"), true);
-        QCOMPARE(appState.outputTargets(), (QList<OutputTarget>{pasteboard, autoInsert}));
-        QCOMPARE(changed.count(), 1);
-        QCOMPARE(storedTargets(), QStringLiteral(R"(["pasteboard","autoInsert"])"));
-    }
-
     void autoInsertRefusedWhileUntrusted()
     {
         AppState &appState = start(R"(["pasteboard"])", false);

@@ -93,19 +93,13 @@ private slots:
         openSettings();
     }
 
-    void windowHasIdentifierAndNoTitle()
+    // Opening again shows the same window, and opening does not start recording.
+    void reopeningShowsTheSameWindow()
     {
-        QCOMPARE(window()->objectName(), QStringLiteral("settings"));
-        QCOMPARE(window()->title(), QString());
-        QVERIFY(window()->isVisible());
-        // Opening again shows the same window.
+        QCOMPARE(window()->objectName(), QStringLiteral("settings")); // what the window manager raises
         QQuickWindow *first = window();
         WindowManager::shared().open(WindowManager::WindowId::settings);
         QCOMPARE(window(), first);
-    }
-
-    void openingDoesNotStartRecording()
-    {
         QTRY_VERIFY(window()->isActive());
         QVERIFY(!KeyboardShortcuts::isPaused());
     }
@@ -122,6 +116,13 @@ private slots:
               "permission.",
               "pasteboard", "autoInsert", "Shortcuts", "Toggle Recording", "Cancel"})
             QVERIFY2(texts.contains(QString::fromUtf8(expected)), expected);
+        for (const char *category : {"General", "Interface", "Voice", "Transcription", "About"}) {
+            QQuickItem *row = item(QStringLiteral("sidebarRow_") + category);
+            QVERIFY2(row, category);
+            const QList<QObject *> images = row->findChildren<QObject *>(Qt::FindChildrenRecursively);
+            const auto icon = std::find_if(images.begin(), images.end(), [](QObject *o) { return o->inherits("QQuickImage"); });
+            QVERIFY2(icon != images.end() && (*icon)->property("status").toInt() == 1, category); // Image.Ready
+        }
     }
 
     void autoStartStaysOff()
@@ -203,10 +204,6 @@ private slots:
             QVERIFY2(texts.contains(QString::fromUtf8(expected)), expected);
         QCOMPARE(item(QStringLiteral("checkForUpdatesButton"))->property("text").toString(),
                  QStringLiteral("Check for Updates..."));
-        QCOMPARE(item(QStringLiteral("versionText"))->property("text").toString(), updates.currentVersion());
-        QCOMPARE(item(QStringLiteral("checkForUpdatesButton"))->property("enabled").toBool(),
-                 updates.canCheckForUpdates() && !updates.isCheckingForUpdates());
-        QCOMPARE(item(QStringLiteral("updateSpinner"))->isVisible(), updates.isCheckingForUpdates());
 
         click(switchOf(QStringLiteral("automaticUpdatesToggle")));
         QCOMPARE(UserDefaults::standard().boolean(QStringLiteral("automaticallyCheckForUpdates")), std::optional<bool>(true));
