@@ -9,106 +9,70 @@ class TranscriptionDisplayStoreTest : public QObject
     Q_OBJECT
 
 private slots:
-    void growingValuesArePublishedOnceAfterStillness()
+    // Values arriving faster than the interval publish nothing; the last one is
+    // published once, an interval after it came.
+    void onlyTheValueAfterStillnessIsPublished()
     {
         TranscriptionDisplayStore store;
         QSignalSpy published(&store, &TranscriptionDisplayStore::debouncedTextChanged);
         QSignalSpy flipped(&store, &TranscriptionDisplayStore::animationTriggerChanged);
-
-        QElapsedTimer clock;
-        clock.start();
-        store.send(QStringLiteral("hello"));
-       QTest::qWait(100);
-        store.send(QStringLiteral("hello there"));
-       QTest::qWait(100);
-        store.send(QStringLiteral("hello there world"));
-        const qint64 thirdSentAt = clock.elapsed();
-
-        QVERIFY(published.wait(1000));
-        const qint64 publishedAt = clock.elapsed();
-        QCOMPARE(store.debouncedText(), QStringLiteral("hello there world"));
-        QVERIFY2(publishedAt - thirdSentAt >= TranscriptionDisplayStore::debounceIntervalMs - 5,
-                 qPrintable(QString::number(publishedAt - thirdSentAt)));
-       QTest::qWait(400);
-        QCOMPARE(published.count(), 1);
-        QCOMPARE(flipped.count(), 1);
-        QCOMPARE(store.animationTrigger(), true);
-    }
-
-    void nothingIsPublishedWhileValuesKeepComing()
-    {
-        TranscriptionDisplayStore store;
-        QSignalSpy published(&store, &TranscriptionDisplayStore::debouncedTextChanged);
+        QElapsedTimer sinceLast;
         for (int i = 0; i < 6; ++i) {
             store.send(QStringLiteral("word %1").arg(i));
-           QTest::qWait(150);
+            sinceLast.start();
+            QTest::qWait(150);
         }
         QCOMPARE(published.count(), 0);
         QVERIFY(published.wait(1000));
+        QVERIFY2(sinceLast.elapsed() >= TranscriptionDisplayStore::debounceIntervalMs - 5,
+                 qPrintable(QString::number(sinceLast.elapsed())));
         QCOMPARE(store.debouncedText(), QStringLiteral("word 5"));
+        QTest::qWait(400);
+        QCOMPARE(published.count(), 1);
+        QCOMPARE(flipped.count(), 1);
     }
 
-    void repeatedValueIsDropped()
+    // A repeat of the published value is dropped; a different one flips the
+    // trigger, also when it is an earlier value coming back.
+    void eachNewTextFlipsTheTrigger()
     {
         TranscriptionDisplayStore store;
-        QSignalSpy flipped(&store, &TranscriptionDisplayStore::animationTriggerChanged);
-        store.send(QStringLiteral("same"));
-        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QStringLiteral("same"), 1000);
-        QCOMPARE(flipped.count(), 1);
-
         QSignalSpy published(&store, &TranscriptionDisplayStore::debouncedTextChanged);
-        store.send(QStringLiteral("same"));
-       QTest::qWait(500);
-        QCOMPARE(published.count(), 0);
-        QCOMPARE(flipped.count(), 1);
+        QSignalSpy flipped(&store, &TranscriptionDisplayStore::animationTriggerChanged);
+        const auto publish = [&](const QString &text) {
+            store.send(text);
+            QTest::qWait(TranscriptionDisplayStore::debounceIntervalMs + 150);
+            return store.debouncedText();
+        };
+        QCOMPARE(publish(QStringLiteral("a")), QStringLiteral("a"));
+        QCOMPARE(store.animationTrigger(), true);
+        QCOMPARE(publish(QStringLiteral("a")), QStringLiteral("a"));
+        QCOMPARE(published.count(), 1);
+        QCOMPARE(publish(QStringLiteral("b")), QStringLiteral("b"));
+        QCOMPARE(store.animationTrigger(), false);
+        QCOMPARE(publish(QStringLiteral("a")), QStringLiteral("a"));
+        QCOMPARE(store.animationTrigger(), true);
+        QCOMPARE(flipped.count(), 3);
     }
 
-    void valueThatReturnsAfterAnotherIsPublishedAgain()
-    {
-        TranscriptionDisplayStore store;
-        store.send(QStringLiteral("a"));
-        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QStringLiteral("a"), 1000);
-        store.send(QStringLiteral("b"));
-        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QStringLiteral("b"), 1000);
-        store.send(QStringLiteral("a"));
-        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QStringLiteral("a"), 1000);
-    }
-
+    // An empty text is published (after a shown one) but never flips the trigger.
     void emptyTextNeverFlips()
     {
         TranscriptionDisplayStore store;
-        store.send(QStringLiteral("something"));
-        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QStringLiteral("something"), 1000);
-        QCOMPARE(store.animationTrigger(), true);
-
-        QSignalSpy flipped(&store, &TranscriptionDisplayStore::animationTriggerChanged);
-        store.send(QString());
-        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QString(), 1000);
-       QTest::qWait(50);
-        QCOMPARE(flipped.count(), 0);
-        QCOMPARE(store.animationTrigger(), true);
-    }
-
-    void firstEmptyValueChangesNothing()
-    {
-        TranscriptionDisplayStore store;
         QSignalSpy published(&store, &TranscriptionDisplayStore::debouncedTextChanged);
         QSignalSpy flipped(&store, &TranscriptionDisplayStore::animationTriggerChanged);
         store.send(QString());
-       QTest::qWait(450);
+        QTest::qWait(450);
         QCOMPARE(published.count(), 0);
         QCOMPARE(flipped.count(), 0);
-    }
 
-    void twoDifferentValuesFlipThereAndBack()
-    {
-        TranscriptionDisplayStore store;
-        store.send(QStringLiteral("one"));
-        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QStringLiteral("one"), 1000);
+        store.send(QStringLiteral("something"));
+        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QStringLiteral("something"), 1000);
+        store.send(QString());
+        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QString(), 1000);
+        QTest::qWait(50);
+        QCOMPARE(flipped.count(), 1);
         QCOMPARE(store.animationTrigger(), true);
-        store.send(QStringLiteral("two"));
-        QTRY_COMPARE_WITH_TIMEOUT(store.debouncedText(), QStringLiteral("two"), 1000);
-        QCOMPARE(store.animationTrigger(), false);
     }
 
     void pendingValueIsDroppedWithTheStore()
@@ -116,7 +80,7 @@ private slots:
         auto *store = new TranscriptionDisplayStore;
         store->send(QStringLiteral("late"));
         delete store; // the timer goes with it; nothing fires afterwards
-       QTest::qWait(400);
+        QTest::qWait(400);
     }
 
     void displayText_data()

@@ -129,13 +129,6 @@ Item {
             tryVerify(() => view.implicitHeight > heightWithout)
         }
 
-        function test_panelIsAtLeast400Wide() {
-            const view = createView()
-            compare(view.implicitWidth, 400)
-            fakeManager.isAuthorized = false
-            verify(view.implicitWidth >= 400)
-        }
-
         function test_unauthorizedShowsOnlyTheNotice() {
             fakeManager.isAuthorized = false
             const view = createView()
