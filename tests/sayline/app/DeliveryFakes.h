@@ -22,21 +22,25 @@ struct DeliveryProbe
     int alertResponse = alertFirstButtonReturn + 1;
 };
 
-class FakePasteboard final : public Pasteboard
+// Each fake shares the probe with the test.
+struct Probed
 {
-public:
-    explicit FakePasteboard(std::shared_ptr<DeliveryProbe> probe) : m_probe(std::move(probe)) {}
-    void clearContents() override { m_probe->events.append(QStringLiteral("pasteboard clear")); }
-    void setString(const QString &text) override { m_probe->events.append(QStringLiteral("pasteboard set ") + text); }
-
-private:
+    explicit Probed(std::shared_ptr<DeliveryProbe> probe) : m_probe(std::move(probe)) {}
     std::shared_ptr<DeliveryProbe> m_probe;
 };
 
-class FakeKeyboardInjector final : public KeyboardInjector
+class FakePasteboard final : public Pasteboard, Probed
 {
 public:
-    explicit FakeKeyboardInjector(std::shared_ptr<DeliveryProbe> probe) : m_probe(std::move(probe)) {}
+    using Probed::Probed;
+    void clearContents() override { m_probe->events.append(QStringLiteral("pasteboard clear")); }
+    void setString(const QString &text) override { m_probe->events.append(QStringLiteral("pasteboard set ") + text); }
+};
+
+class FakeKeyboardInjector final : public KeyboardInjector, Probed
+{
+public:
+    using Probed::Probed;
     bool isTrusted() override { return m_probe->trusted; }
     bool typeText(const QString &text) override
     {
@@ -46,36 +50,27 @@ public:
         return true;
     }
     QStringList heldModifiers() override { return m_probe->heldModifiers; }
-
-private:
-    std::shared_ptr<DeliveryProbe> m_probe;
 };
 
-class FakeWorkspace final : public Workspace
+class FakeWorkspace final : public Workspace, Probed
 {
 public:
-    explicit FakeWorkspace(std::shared_ptr<DeliveryProbe> probe) : m_probe(std::move(probe)) {}
+    using Probed::Probed;
     bool openUrl(const QString &url) override
     {
         m_probe->events.append(QStringLiteral("open ") + url);
         return true;
     }
-
-private:
-    std::shared_ptr<DeliveryProbe> m_probe;
 };
 
-class FakeAlertPresenter final : public AlertPresenter
+class FakeAlertPresenter final : public AlertPresenter, Probed
 {
 public:
-    explicit FakeAlertPresenter(std::shared_ptr<DeliveryProbe> probe) : m_probe(std::move(probe)) {}
+    using Probed::Probed;
     int runModal(const AlertContent &alert) override
     {
         m_probe->events.append(QStringLiteral("alert ") + alert.messageText);
         m_probe->alerts.append(alert);
         return m_probe->alertResponse;
     }
-
-private:
-    std::shared_ptr<DeliveryProbe> m_probe;
 };

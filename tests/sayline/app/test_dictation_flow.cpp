@@ -192,18 +192,7 @@ private slots:
         QVERIFY(!harness.windows->isMainWindowVisible());
     }
 
-    void shortcutsAreDeclaredWithDefaults()
-    {
-        AppStateHarness harness;
-        harness.start();
-        UserDefaults &defaults = UserDefaults::standard();
-        QCOMPARE(defaults.string(QStringLiteral("KeyboardShortcuts_toggleMainWindow")),
-                 QStringLiteral(R"({"carbonKeyCode":0,"carbonModifiers":4352})"));
-        QCOMPARE(defaults.string(QStringLiteral("KeyboardShortcuts_closeMainWindow")),
-                 QStringLiteral(R"({"carbonKeyCode":53,"carbonModifiers":0})"));
-    }
-
-    // Releasing the stored shortcuts reaches the flow (key-up, not key-down).
+    // Releasing the default shortcuts reaches the flow (key-up, not key-down).
     void shortcutReleasesDriveTheFlow()
     {
         using namespace KeyboardShortcuts;

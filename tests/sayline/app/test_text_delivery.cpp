@@ -51,7 +51,6 @@ private slots:
         QTest::newRow("absent") << QVariant() << fallback;
         QTest::newRow("stored order kept") << QVariant(R"(["autoInsert","pasteboard"])")
                                            << QStringList{"autoInsert", "pasteboard"};
-        QTest::newRow("auto insert alone") << QVariant(R"(["autoInsert"])") << QStringList{"autoInsert"};
         QTest::newRow("duplicates kept") << QVariant(R"(["pasteboard","pasteboard"])")
                                          << QStringList{"pasteboard", "pasteboard"};
         QTest::newRow("empty list") << QVariant("[]") << QStringList{};
@@ -80,13 +79,6 @@ private slots:
         QCOMPARE(output.lines(), expected.contains("autoInsert") ? QStringList{checkTrue} : QStringList{});
     }
 
-    void outputTargetsEncodeAsJsonArrayOfRawValues()
-    {
-        const QList<OutputTarget> targets{OutputTarget::autoInsert, OutputTarget::pasteboard};
-        QCOMPARE(encodeOutputTargets(targets), QByteArray(R"(["autoInsert","pasteboard"])"));
-        QCOMPARE(decodeOutputTargets(encodeOutputTargets(targets)), targets);
-    }
-
     void settingEqualTargetsDoesNotNotify()
     {
         AppStateHarness harness;
@@ -103,43 +95,33 @@ private slots:
         QCOMPARE(appState.outputTargets(), QList<OutputTarget>{OutputTarget::autoInsert});
     }
 
-    void emptyTranscriptDeliversNothing()
-    {
-        AppStateHarness harness;
-        AppState &appState = harness.start();
-        appState.setOutputTargets({OutputTarget::pasteboard, OutputTarget::autoInsert});
-        OutputCapture output;
-        appState.deliverTranscription();
-        QTest::qWait(50);
-        QCOMPARE(harness.events(), QStringList{});
-        QCOMPARE(output.lines(), QStringList{});
-    }
-
     void deliveryOrder_data()
     {
+        QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("targets");
         QTest::addColumn<bool>("trusted");
         QTest::addColumn<QStringList>("expectedEvents");
         QTest::addColumn<QStringList>("expectedLog");
         const QString text = QStringLiteral("Grüße 😀 aus Köln");
+        const QStringList both{"autoInsert", "pasteboard"};
         const QStringList pasteboard{"pasteboard clear", "pasteboard set " + text};
-        QTest::newRow("pasteboard only") << QStringList{"pasteboard"} << true << pasteboard << QStringList{};
+        QTest::newRow("pasteboard only") << text << QStringList{"pasteboard"} << true << pasteboard << QStringList{};
         QTest::newRow("insertion listed first still comes last")
-            << QStringList{"autoInsert", "pasteboard"} << true << (pasteboard + QStringList{"type " + text})
-            << QStringList{checkTrue};
+            << text << both << true << (pasteboard + QStringList{"type " + text}) << QStringList{checkTrue};
         QTest::newRow("untrusted insertion is skipped")
-            << QStringList{"pasteboard", "autoInsert"} << false << pasteboard << QStringList{checkFalse, notGranted};
+            << text << both << false << pasteboard << QStringList{checkFalse, notGranted};
         QTest::newRow("duplicates delivered twice")
-            << QStringList{"autoInsert", "pasteboard", "autoInsert", "pasteboard"} << true
-            << (pasteboard + pasteboard + QStringList{"type " + text, "type " + text})
+            << text << both + both << true << (pasteboard + pasteboard + QStringList{"type " + text, "type " + text})
             << QStringList{checkTrue, checkTrue};
-        QTest::newRow("no targets") << QStringList{} << true << QStringList{} << QStringList{};
+        QTest::newRow("no targets") << text << QStringList{} << true << QStringList{} << QStringList{};
+        QTest::newRow("empty transcript") << QString() << both << true << QStringList{} << QStringList{};
     }
 
     // The caller stops and clears right after delivering (as the dictation
     // flow does); the insertion still types the text it was given.
     void deliveryOrder()
     {
+        QFETCH(QString, text);
         QFETCH(QStringList, targets);
         QFETCH(bool, trusted);
         QFETCH(QStringList, expectedEvents);
@@ -148,7 +130,7 @@ private slots:
         harness.probe->trusted = trusted;
         AppState &appState = harness.start();
         appState.setOutputTargetValues(targets);
-        harness.manager().setTranscriptionResult(QStringLiteral("Grüße 😀 aus Köln"));
+        harness.manager().setTranscriptionResult(text);
         harness.events().clear();
 
         OutputCapture output;

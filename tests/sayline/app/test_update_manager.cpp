@@ -57,18 +57,6 @@ class UpdateManagerTest : public QObject
     Q_OBJECT
 
 private slots:
-    void startsIdle()
-    {
-        CannedHttpServer server;
-        QVERIFY(server.listen());
-        auto [notice, manager] = makeManager(server.url());
-        QCOMPARE(manager->isCheckingForUpdates(), false);
-        QCOMPARE(manager->updateAvailable(), false);
-        QCOMPARE(manager->currentVersion(), "1.1.0");
-        QVERIFY(manager->canCheckForUpdates());
-        QCOMPARE(server.requestCount(), 0);
-    }
-
     void findsUpdates_data()
     {
         QTest::addColumn<QByteArray>("feed");
@@ -76,7 +64,6 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("newer") << AppcastSamples::feed("1.2.0") << true << "found 1.2.0 over 1.1.0";
         QTest::newRow("same version") << AppcastSamples::feed("1.1.0") << false << "up to date 1.1.0";
-        QTest::newRow("same with more zeros") << AppcastSamples::feed("1.1.0.0") << false << "up to date 1.1.0";
         QTest::newRow("older") << AppcastSamples::feed("1.0.9") << false << "up to date 1.1.0";
         QTest::newRow("numeric order") << AppcastSamples::feed("1.10.0") << true << "found 1.10.0 over 1.1.0";
         QTest::newRow("display version") << AppcastSamples::feed("1.3", "1.3 (Spring)") << true << "found 1.3 (Spring) over 1.1.0";
@@ -171,8 +158,6 @@ private slots:
         QTest::newRow("malformed XML") << "respond" << QByteArray("<rss><channel><item>") << "The update feed is not valid XML";
         QTest::newRow("oversized, announced") << "respond" << large << "The update feed is larger than 1 MiB";
         QTest::newRow("oversized, streamed") << "stream" << large << "The update feed is larger than 1 MiB";
-        QTest::newRow("entity expansion") << "respond" << AppcastSamples::entityBomb() << "document type";
-        QTest::newRow("deeply nested") << "respond" << AppcastSamples::deeplyNested(100000) << "too deeply";
         QTest::newRow("not found") << "404" << QByteArray("gone") << "HTTP status 404";
         QTest::newRow("redirect to plain HTTP") << "redirect" << QByteArray() << "not HTTPS: http://updates.example.org/appcast.xml";
         QTest::newRow("timeout") << "silent" << QByteArray() << "did not answer within 300 ms";
@@ -284,17 +269,6 @@ private slots:
         QCOMPARE(server.requestCount(), requests);
         manager->setAutomaticallyChecksForUpdates(false);
         QCOMPARE(switched.count(), 2);
-    }
-
-    void dailyScheduleByDefault()
-    {
-        UpdaterConfiguration configuration;
-        configuration.feedUrl = QUrl("https://updates.example.org/appcast.xml");
-        configuration.automaticallyChecksForUpdates = true;
-        UpdateManager manager(configuration, std::make_unique<RecordingNotice>());
-        QVERIFY(manager.updater().scheduledCheckTimer());
-        QCOMPARE(manager.updater().scheduledCheckTimer()->intervalAsDuration(), std::chrono::hours(24));
-        QVERIFY(manager.updater().scheduledCheckTimer()->isActive());
     }
 };
 
