@@ -6,7 +6,7 @@
 
 namespace DesktopProbe {
 
-QString run(const QString &program, const QStringList &arguments)
+static QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
@@ -28,7 +28,6 @@ QList<TopWindow> windowsOfClass(const QString &windowClass)
         TopWindow window;
         window.id = match.captured(1);
         window.name = match.captured(2);
-        window.windowClass = match.captured(3);
         window.frame = QRect(match.captured(6).toInt(), match.captured(7).toInt(), match.captured(4).toInt(),
                              match.captured(5).toInt());
         window.viewable = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window.id})

@@ -15,12 +15,10 @@ struct TopWindow
 {
     QString id;
     QString name;
-    QString windowClass; // the WM_CLASS pair as xwininfo prints it
     QRect frame;         // absolute position and size
     bool viewable = false;
 };
 
-QString run(const QString &program, const QStringList &arguments);
 // Every window of the tree with a WM_CLASS naming `windowClass`.
 QList<TopWindow> windowsOfClass(const QString &windowClass);
 std::optional<TopWindow> findWindow(const QString &windowClass, bool (*matches)(const TopWindow &));

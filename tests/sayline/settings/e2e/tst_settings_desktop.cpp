@@ -161,15 +161,11 @@ private slots:
         QTest::qWait(500);
         const TopWindow window = *settingsWindow();
         QVERIFY(screenshot(window.frame, artifact(QStringLiteral("settings-general.png"))));
-        click(inSettings(voiceRow));
-        QTest::qWait(400);
-        QVERIFY(screenshot(window.frame, artifact(QStringLiteral("settings-voice.png"))));
-        click(inSettings(aboutRow));
-        QTest::qWait(400);
-        QVERIFY(screenshot(window.frame, artifact(QStringLiteral("settings-about.png"))));
-        click(inSettings(interfaceRow));
-        QTest::qWait(400);
-        QVERIFY(screenshot(window.frame, artifact(QStringLiteral("settings-interface.png"))));
+        for (const auto &[row, page] : {std::pair{voiceRow, "voice"}, {aboutRow, "about"}, {interfaceRow, "interface"}}) {
+            click(inSettings(row));
+            QTest::qWait(400);
+            QVERIFY(screenshot(window.frame, artifact(QStringLiteral("settings-%1.png").arg(QLatin1String(page)))));
+        }
     }
 
     void trayItemFollowsShowInMenuBar()
