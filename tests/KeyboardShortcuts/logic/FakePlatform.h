@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QString>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -24,32 +25,22 @@ struct FakeHotKeySystem : KeyboardShortcuts::HotKeySystem
         friend bool operator==(const Grab &, const Grab &) = default;
     };
 
-    QHash<quint32, Grab> grabs;              // live registrations by id
-    QList<quint32> registeredIds;            // every successful registerHotKey, in order
-    QList<quint32> unregisteredIds;          // every unregisterHotKey, in order
-    int attempts = 0;
-    QHash<quint32, Status> failures;         // key code -> status to return
+    QHash<quint32, Grab> grabs;      // live registrations by id
+    QHash<quint32, Status> failures; // key code -> status to return
     QSet<QPair<quint32, quint32>> heldByOthers;
     QList<QPair<quint32, quint32>> probes;
-    int probeBatches = 0;
     EventHandler handler;
     int handlerInstalls = 0;
     QList<bool> eventsEnabledChanges;
 
     Status registerHotKey(quint32 keyCode, quint32 modifiers, quint32 id) override
     {
-        ++attempts;
         if (failures.contains(keyCode))
             return failures.value(keyCode);
         grabs.insert(id, {keyCode, modifiers});
-        registeredIds.append(id);
         return noErr;
     }
-    void unregisterHotKey(quint32 id) override
-    {
-        grabs.remove(id);
-        unregisteredIds.append(id);
-    }
+    void unregisterHotKey(quint32 id) override { grabs.remove(id); }
     bool installEventHandler(EventHandler h) override
     {
         ++handlerInstalls;
@@ -61,11 +52,6 @@ struct FakeHotKeySystem : KeyboardShortcuts::HotKeySystem
     {
         probes.append({keyCode, modifiers});
         return heldByOthers.contains({keyCode, modifiers});
-    }
-    std::vector<bool> areHeldByAnotherClient(const std::vector<std::pair<quint32, quint32>> &combinations) override
-    {
-        ++probeBatches;
-        return HotKeySystem::areHeldByAnotherClient(combinations);
     }
 
     // The live id grabbing this combination, as the X server would report it.
@@ -79,10 +65,7 @@ struct FakeHotKeySystem : KeyboardShortcuts::HotKeySystem
     }
     int liveGrabCount(quint32 keyCode, quint32 modifiers) const
     {
-        int count = 0;
-        for (const Grab &grab : grabs)
-            count += grab == Grab{keyCode, modifiers};
-        return count;
+        return int(std::count(grabs.begin(), grabs.end(), Grab{keyCode, modifiers}));
     }
     // A physical press or release of a grabbed combination.
     bool press(quint32 keyCode, quint32 modifiers, KeyboardShortcuts::EventType type)
@@ -102,15 +85,9 @@ struct FakeKeyboardLayout : KeyboardShortcuts::KeyboardLayout
         {0, "a"}, {1, "s"}, {2, "d"}, {3, "f"}, {6, "z"}, {7, "x"}, {8, "c"}, {12, "q"}, {16, "y"},
         {18, "1"}, {27, "-"}, {40, "k"}, {43, ","}, {44, "/"},
     };
-    bool available = true;
-    QList<int> asked;
-
     std::optional<QString> translate(int keyCode) override
     {
-        asked.append(keyCode);
-        if (!available || !texts.contains(keyCode))
-            return std::nullopt;
-        return texts.value(keyCode);
+        return texts.contains(keyCode) ? std::optional(texts.value(keyCode)) : std::nullopt;
     }
 };
 

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include <linux/input-event-codes.h>
+
 using namespace KeyboardShortcuts;
 
 Q_DECLARE_METATYPE(KeyboardShortcuts::ModifierFlags)
@@ -46,19 +48,13 @@ private slots:
         // Caps Lock and numeric pad flags; Carbon Caps Lock, right-side and Num Lock bits.
         QCOMPARE(carbonModifiers(ModifierFlag::capsLock | ModifierFlag::numericPad | ModifierFlag::command), 0x100);
         QCOMPARE(normalizedCarbonModifiers(0x1100 | 0x400 | 0x2000 | 0x4000 | 0x8000 | 0x10000), 0x1100);
-        const Shortcut shortcut(0, 0x1100 | CarbonModifier::capsLock);
-        QCOMPARE(shortcut.carbonModifiers, controlCommand);
-        QCOMPARE(shortcut.carbonKeyCode, 0);
+        QCOMPARE(Shortcut(0, 0x1100 | CarbonModifier::capsLock).carbonModifiers, controlCommand);
     }
 
     void controlCommandAEncodesAsStored()
     {
         const Shortcut shortcut(Key::a, {ModifierFlag::control, ModifierFlag::command});
-        QCOMPARE(shortcut.carbonKeyCode, 0);
-        QCOMPARE(shortcut.carbonModifiers, 0x1100);
         QCOMPARE(shortcut.toJson(), QByteArray("{\"carbonKeyCode\":0,\"carbonModifiers\":4352}"));
-        QCOMPARE(shortcut.key(), Key::a);
-        QCOMPARE(shortcut.modifiers(), ModifierFlag::control | ModifierFlag::command);
         QCOMPARE(Shortcut::fromJson(shortcut.toJson()), std::optional<Shortcut>(shortcut));
     }
 
@@ -97,15 +93,6 @@ private slots:
             QCOMPARE(decoded->carbonKeyCode, keyCode);
             QCOMPARE(decoded->carbonModifiers, modifiers);
         }
-    }
-
-    void decodedCapsLockBitMakesADifferentShortcut()
-    {
-        const std::optional<Shortcut> decoded = Shortcut::fromJson("{\"carbonKeyCode\":0,\"carbonModifiers\":5376}");
-        QVERIFY(decoded);
-        QCOMPARE(decoded->carbonModifiers, 0x1500);
-        QVERIFY(*decoded != Shortcut(0, 0x1500));
-        QCOMPARE(decoded->toJson(), QByteArray("{\"carbonKeyCode\":0,\"carbonModifiers\":5376}"));
     }
 
     void shortcutFromEvent_data()
@@ -189,16 +176,10 @@ private slots:
             ++count;
         }
         QVERIFY(count > 100);
-        // Known positions (evdev codes of linux/input-event-codes.h).
-        QCOMPARE(evdevCodeForCarbonKeyCode(Key::a.rawValue), std::optional<int>(30));
-        QCOMPARE(evdevCodeForCarbonKeyCode(Key::z.rawValue), std::optional<int>(44));
-        QCOMPARE(evdevCodeForCarbonKeyCode(Key::escape.rawValue), std::optional<int>(1));
-        QCOMPARE(evdevCodeForCarbonKeyCode(Key::f1.rawValue), std::optional<int>(59));
-        QCOMPARE(evdevCodeForCarbonKeyCode(Key::f12.rawValue), std::optional<int>(88));
-        QCOMPARE(evdevCodeForCarbonKeyCode(Key::keypad9.rawValue), std::optional<int>(73));
-        QCOMPARE(evdevCodeForCarbonKeyCode(Key::help.rawValue), std::optional<int>(110));
-        QCOMPARE(evdevCodeForCarbonKeyCode(Key::deleteForward.rawValue), std::optional<int>(111));
-        QCOMPARE(evdevCodeForCarbonKeyCode(Key::command.rawValue), std::optional<int>(125));
+        const std::pair<Key, int> knownPositions[] = {{Key::a, KEY_A}, {Key::escape, KEY_ESC}, {Key::f12, KEY_F12},
+            {Key::keypad9, KEY_KP9}, {Key::help, KEY_INSERT}, {Key::deleteForward, KEY_DELETE}, {Key::command, KEY_LEFTMETA}};
+        for (const auto &[key, evdev] : knownPositions)
+            QCOMPARE(evdevCodeForCarbonKeyCode(key.rawValue), std::optional<int>(evdev));
         QCOMPARE(evdevCodeForCarbonKeyCode(52), std::nullopt);
         QCOMPARE(evdevCodeForCarbonKeyCode(-1), std::nullopt);
     }
