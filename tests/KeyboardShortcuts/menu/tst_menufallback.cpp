@@ -1,26 +1,17 @@
 // A real open menu on a private X server: it grabs the keyboard, so the
 // shortcut's passive grab stays silent and the menu fallback must run it.
+#include "X11TestSupport.h"
+
 #include <KeyboardShortcuts.h>
 #include <NotificationCenter.h>
 
 #include <QApplication>
 #include <QMenu>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace KeyboardShortcuts;
-
-namespace {
-
-bool xdotool(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-} // namespace
+using X11TestSupport::xdotool;
 
 class TestMenuFallback : public QObject
 {

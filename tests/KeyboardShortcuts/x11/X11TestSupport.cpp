@@ -1,9 +1,5 @@
 #include "X11TestSupport.h"
 
-#include <QCoreApplication>
-
-#include <xcb/xcb.h>
-
 namespace X11TestSupport {
 
 bool runTool(const QString &program, const QStringList &arguments)
@@ -36,25 +32,6 @@ GrabHolder::~GrabHolder()
     m_process.closeWriteChannel();
     if (!m_process.waitForFinished(5000))
         m_process.kill();
-}
-
-KeyPressCounter::KeyPressCounter(std::uint8_t xKeyCode) : m_keyCode(xKeyCode)
-{
-    QCoreApplication::instance()->installNativeEventFilter(this);
-}
-
-KeyPressCounter::~KeyPressCounter()
-{
-    QCoreApplication::instance()->removeNativeEventFilter(this);
-}
-
-bool KeyPressCounter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
-{
-    const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    if (eventType == "xcb_generic_event_t" && (event->response_type & 0x7f) == XCB_KEY_PRESS
-        && reinterpret_cast<const xcb_key_press_event_t *>(event)->detail == m_keyCode)
-        ++m_presses;
-    return false;
 }
 
 } // namespace X11TestSupport

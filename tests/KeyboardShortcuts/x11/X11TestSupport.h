@@ -1,8 +1,7 @@
 #pragma once
-// Helpers of the X11 end-to-end tests: the X tools that play the user, another
-// X client holding a grab, and a count of the key presses the server sends.
+// Helpers of the X11 end-to-end tests: the X tools that play the user and
+// another X client holding a grab.
 
-#include <QAbstractNativeEventFilter>
 #include <QProcess>
 #include <QStringList>
 
@@ -28,21 +27,6 @@ public:
 
 private:
     QProcess m_process;
-};
-
-// Counts the key presses of one X key code that reach this client; installed
-// last, it sees them before the filter under test can consume them.
-class KeyPressCounter : public QAbstractNativeEventFilter
-{
-public:
-    explicit KeyPressCounter(std::uint8_t xKeyCode);
-    ~KeyPressCounter() override;
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
-    int presses() const { return m_presses; }
-
-private:
-    std::uint8_t m_keyCode;
-    int m_presses = 0;
 };
 
 } // namespace X11TestSupport
