@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <optional>
@@ -15,9 +16,19 @@ namespace {
 
 const QString bundleName = QStringLiteral("KeyboardShortcuts_KeyboardShortcuts");
 
+// The compiled-in English first, then translations installed for the user and
+// for the system (<data dir>/sayline/KeyboardShortcuts_KeyboardShortcuts/).
+QStringList defaultSearchPaths()
+{
+    QStringList paths{QStringLiteral(":/")};
+    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        paths.append(data + QStringLiteral("/sayline"));
+    return paths;
+}
+
 struct Localization
 {
-    QStringList searchPaths{QStringLiteral(":/")};
+    QStringList searchPaths = defaultSearchPaths();
     std::optional<QHash<QString, QString>> texts; // loaded on first lookup; empty when no bundle
 };
 
@@ -40,20 +51,25 @@ void mergeTexts(const QString &file, QHash<QString, QString> &texts)
 }
 
 // English first, then the user's languages from the least to the most preferred,
-// so that the preferred language's texts win and missing ones stay English.
-QHash<QString, QString> loadBundle(const QDir &bundle)
+// so that the preferred language's texts win and missing ones stay English. Each
+// language's file is read from every bundle, the earlier search path winning.
+QHash<QString, QString> loadBundles(const QList<QDir> &bundles)
 {
     QHash<QString, QString> texts;
-    mergeTexts(bundle.filePath(QStringLiteral("en.json")), texts);
+    const auto merge = [&](const QString &file) {
+        for (auto bundle = bundles.crbegin(); bundle != bundles.crend(); ++bundle)
+            mergeTexts(bundle->filePath(file), texts);
+    };
+    merge(QStringLiteral("en.json"));
     QStringList languages = QLocale().uiLanguages();
     for (auto it = languages.crbegin(); it != languages.crend(); ++it) {
         QString language = *it;
         language.replace(QLatin1Char('-'), QLatin1Char('_'));
         const QString base = language.section(QLatin1Char('_'), 0, 0);
         if (base != QLatin1String("en"))
-            mergeTexts(bundle.filePath(base + QStringLiteral(".json")), texts);
+            merge(base + QStringLiteral(".json"));
         if (language != base)
-            mergeTexts(bundle.filePath(language + QStringLiteral(".json")), texts);
+            merge(language + QStringLiteral(".json"));
     }
     return texts;
 }
@@ -62,12 +78,15 @@ const QHash<QString, QString> &texts()
 {
     Localization &state = localization();
     if (!state.texts) {
+        QList<QDir> bundles;
         for (const QString &path : std::as_const(state.searchPaths)) {
             const QDir bundle(QDir(path).filePath(bundleName));
-            if (bundle.exists()) {
-                state.texts = loadBundle(bundle);
-                return *state.texts;
-            }
+            if (bundle.exists())
+                bundles.append(bundle);
+        }
+        if (!bundles.isEmpty()) {
+            state.texts = loadBundles(bundles);
+            return *state.texts;
         }
         std::fputs("unable to find bundle named KeyboardShortcuts_KeyboardShortcuts\n", stdout);
         std::fflush(stdout);

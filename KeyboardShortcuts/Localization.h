@@ -19,9 +19,12 @@ namespace KeyboardShortcuts {
 // once and every lookup gives its key.
 QString localized(const QString &key);
 
-// Where the bundle is looked for, in order (folders holding
-// KeyboardShortcuts_KeyboardShortcuts/<language>.json); the compiled-in resource
-// ":/" comes first by default. Replacing the list drops the cached bundle.
+// Where the bundle is looked for (folders holding
+// KeyboardShortcuts_KeyboardShortcuts/<language>.json). Every bundle found is
+// read; for a text in the same language the earlier folder wins. By default the
+// compiled-in resource ":/" comes first, then <data dir>/sayline for each of
+// the XDG data directories, where translations are installed. Replacing the
+// list drops the cached texts.
 QStringList localizationBundleSearchPaths();
 void setLocalizationBundleSearchPaths(const QStringList &paths);
 

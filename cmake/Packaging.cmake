@@ -11,6 +11,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/io.sayline.Sayline.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/io.sayline.Sayline.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The shortcut texts, one JSON file per language (English is also compiled in);
+# a translation added to the data folder is picked up without a rebuild.
+file(GLOB keyboardshortcuts_translations ${PROJECT_SOURCE_DIR}/KeyboardShortcuts/resources/*.json)
+install(FILES ${keyboardshortcuts_translations}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/sayline/KeyboardShortcuts_KeyboardShortcuts)
 
 # The programs find libvoxcore beside them under any prefix (/usr/local without
 # ldconfig, a private prefix, a relocated tree).

@@ -26,6 +26,7 @@ for header in SpeechRecognitionManager.h RecordingManager.h AppleSpeechProvider.
 done
 [ -f "$usr/share/applications/io.sayline.Sayline.desktop" ] || fail "desktop entry missing"
 [ -f "$usr/share/icons/hicolor/scalable/apps/io.sayline.Sayline.svg" ] || fail "hicolor icon missing"
+[ -f "$usr/share/sayline/KeyboardShortcuts_KeyboardShortcuts/en.json" ] || fail "shortcut texts not installed"
 [ -f "$libdir/cmake/Voxcore/VoxcoreConfig.cmake" ] || fail "package config missing"
 [ -f "$libdir/cmake/Voxcore/VoxcoreConfigVersion.cmake" ] || fail "package version file missing"
 
