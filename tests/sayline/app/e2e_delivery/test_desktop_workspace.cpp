@@ -28,8 +28,6 @@ private slots:
         QTest::addColumn<QStringList>("installed");
         QTest::addColumn<QStringList>("command"); // program, then arguments; empty: nothing opens
         const QStringList gnome{"gnome-control-center"};
-        QTest::newRow("GNOME accessibility") << accessibility << "GNOME" << gnome
-                                             << QStringList{"/usr/bin/gnome-control-center", "privacy"};
         QTest::newRow("GNOME microphone") << microphone << "GNOME" << gnome
                                           << QStringList{"/usr/bin/gnome-control-center", "sound"};
         QTest::newRow("GNOME in a list") << microphone << "ubuntu:GNOME" << gnome
