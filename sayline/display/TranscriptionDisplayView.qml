@@ -31,8 +31,12 @@ Item {
         function onDebouncedTextChanged() { Qt.callLater(root.scrollToEnd) }
     }
 
+    // The text's own trailing edge meets the strip's: the padding after it may
+    // scroll out of view, the text's start only when the line is really longer.
     function scrollToEnd() {
-        scroller.contentX = Math.max(0, scroller.contentWidth - scroller.width)
+        const textEnd = transcriptionText.x + transcriptionText.implicitWidth
+        scroller.contentX = Math.min(Math.max(0, textEnd - scroller.width),
+                                     Math.max(0, scroller.contentWidth - scroller.width))
     }
 
     Flickable {
