@@ -260,20 +260,6 @@ private slots:
         QVERIFY2(protocols.contains(QLatin1String("WM_DELETE_WINDOW")), qPrintable(protocols));
         QVERIFY2(!protocols.contains(QLatin1String("WM_TAKE_FOCUS")), qPrintable(protocols));
     }
-
-    void showingThePanelLeavesTheFocusWhereItWas()
-    {
-        QWindow editor;
-        editor.resize(300, 200);
-        editor.show();
-        editor.requestActivate();
-        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::focusWindow(), &editor, 3000);
-        manager->setWindowHints(PanelWindowHints::platformHints());
-        manager->showMainWindow();
-        QTRY_VERIFY(manager->mainWindow()->isExposed());
-        QTest::qWait(200);
-        QCOMPARE(QGuiApplication::focusWindow(), &editor);
-    }
 };
 
 QTEST_MAIN(WindowManagerTest)

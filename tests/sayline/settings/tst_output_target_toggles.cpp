@@ -22,10 +22,7 @@ private:
     UserDefaults &defaults() { return UserDefaults::standard(); }
     AppState &start(const QString &stored, bool trusted)
     {
-        if (stored.isNull())
-            defaults().remove(outputTargetsKey);
-        else
-            defaults().setString(outputTargetsKey, stored);
+        defaults().setString(outputTargetsKey, stored);
         harness->probe->trusted = trusted;
         return harness->start();
     }
