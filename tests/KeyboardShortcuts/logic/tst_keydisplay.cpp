@@ -28,30 +28,36 @@ private slots:
         setLocalizationBundleSearchPaths({QStringLiteral(":/")});
     }
 
+    // The text shown for a shortcut, and the key equivalent a menu item would use.
     void description_data()
     {
         QTest::addColumn<int>("keyCode");
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("layoutText"); // what the layout types for keyCode; "-" keeps the US fake
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("menuKey"); // null: none
         using namespace CarbonModifier;
-        QTest::newRow("control-command-A") << 0 << (control | command) << "-" << u"⌃⌘A"_s;
-        QTest::newRow("escape") << 53 << 0 << "-" << u"⎋"_s;
-        QTest::newRow("shift-F5") << 96 << shift << "-" << u"⇧F5"_s;
-        QTest::newRow("option keypad 1") << 83 << option << "-" << u"⌥1\u20E3"_s;
-        QTest::newRow("layout decides the letter") << 16 << command << "z" << u"⌘Z"_s;
-        QTest::newRow("non-letter as typed") << 44 << control << "-" << u"⌃/"_s;
+        const QString none;
+        QTest::newRow("control-command-A") << 0 << (control | command) << "-" << u"⌃⌘A"_s << "a";
+        QTest::newRow("escape") << 53 << 0 << "-" << u"⎋"_s << u"⎋"_s;
+        QTest::newRow("shift-F5") << 96 << shift << "-" << u"⇧F5"_s << u"\uF708"_s;
+        QTest::newRow("option keypad 1") << 83 << option << "-" << u"⌥1\u20E3"_s << none;
+        QTest::newRow("layout decides the letter") << 16 << command << "z" << u"⌘Z"_s << "z";
+        QTest::newRow("non-letter as typed") << 44 << control << "-" << u"⌃/"_s << "/";
         QTest::newRow("all modifiers in order") << 0 << (function | command | shift | option | control) << "-"
-                                                << u"⌃⌥⇧⌘\U0001F310\uFE0EA"_s;
-        QTest::newRow("no character") << 52 << command << "-" << u"⌘\uFFFD"_s;
-        QTest::newRow("two characters") << 0 << command << "ab" << u"⌘\uFFFD"_s;
-        QTest::newRow("empty translation") << 0 << command << "" << u"⌘\uFFFD"_s;
-        QTest::newRow("one grapheme of two code units") << 0 << command << u"e\u0301"_s << u"⌘E\u0301"_s;
-        QTest::newRow("space is localized") << 49 << control << "-" << u"⌃Space"_s;
-        QTest::newRow("F20") << 90 << 0 << "-" << u"F20"_s;
-        QTest::newRow("keypad clear") << 71 << 0 << "-" << u"☒\u20E3"_s;
-        QTest::newRow("keypad plus") << 69 << 0 << "-" << u"+\u20E3"_s;
-        QTest::newRow("negative key code") << -7 << 0 << "-" << u"\uFFFD"_s;
+                                                << u"⌃⌥⇧⌘\U0001F310\uFE0EA"_s << "a";
+        QTest::newRow("no character") << 52 << command << "-" << u"⌘\uFFFD"_s << none;
+        QTest::newRow("two characters") << 0 << command << "ab" << u"⌘\uFFFD"_s << none;
+        QTest::newRow("empty translation") << 0 << command << "" << u"⌘\uFFFD"_s << none;
+        QTest::newRow("one grapheme of two code units") << 0 << command << u"e\u0301"_s << u"⌘E\u0301"_s
+                                                        << u"e\u0301"_s;
+        QTest::newRow("space is localized") << 49 << control << "-" << u"⌃Space"_s << " ";
+        QTest::newRow("F1") << 122 << 0 << "-" << u"F1"_s << u"\uF704"_s;
+        QTest::newRow("F20") << 90 << 0 << "-" << u"F20"_s << u"\uF717"_s;
+        QTest::newRow("keypad 0") << 82 << 0 << "-" << u"0\u20E3"_s << none;
+        QTest::newRow("keypad clear") << 71 << 0 << "-" << u"☒\u20E3"_s << none;
+        QTest::newRow("keypad plus") << 69 << 0 << "-" << u"+\u20E3"_s << none;
+        QTest::newRow("negative key code") << -7 << 0 << "-" << u"\uFFFD"_s << none;
     }
     void description()
     {
@@ -59,9 +65,12 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(QString, layoutText);
         QFETCH(QString, expected);
+        QFETCH(QString, menuKey);
         if (layoutText != QLatin1String("-"))
             platform.layout->texts.insert(keyCode, layoutText);
         QCOMPARE(Shortcut(keyCode, modifiers).description(), expected);
+        QCOMPARE(Shortcut(keyCode, modifiers).nsMenuItemKeyEquivalent(),
+                 menuKey.isNull() ? std::nullopt : std::optional<QString>(menuKey));
     }
 
     void specialKeysNeverUseTheLayout()
@@ -70,31 +79,6 @@ private slots:
         platform.layout->texts.insert(Key::space.rawValue, " ");
         QCOMPARE(keyToCharacter(Key::escape.rawValue), std::nullopt);
         QCOMPARE(keyToCharacter(Key::space.rawValue), std::nullopt);
-    }
-
-    void menuItemKeyEquivalent_data()
-    {
-        QTest::addColumn<int>("keyCode");
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("letter as typed") << 0 << true << "a";
-        QTest::newRow("space is a space") << 49 << true << " ";
-        QTest::newRow("escape glyph") << 53 << true << u"⎋"_s;
-        QTest::newRow("F1") << 122 << true << u"\uF704"_s;
-        QTest::newRow("F20") << 90 << true << u"\uF717"_s;
-        QTest::newRow("keypad 0") << 82 << false << "";
-        QTest::newRow("keypad enter") << 76 << false << "";
-        QTest::newRow("key without character") << 52 << false << "";
-    }
-    void menuItemKeyEquivalent()
-    {
-        QFETCH(int, keyCode);
-        QFETCH(bool, present);
-        QFETCH(QString, expected);
-        const std::optional<QString> equivalent = Shortcut(keyCode, CarbonModifier::command).nsMenuItemKeyEquivalent();
-        QCOMPARE(equivalent.has_value(), present);
-        if (present)
-            QCOMPARE(*equivalent, expected);
     }
 
     void everySpecialKeyHasItsOwnCodeAndAText()
