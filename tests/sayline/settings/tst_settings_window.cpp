@@ -233,10 +233,8 @@ private slots:
         QVERIFY(!extra.isInserted());
         const QList<QAction *> items = extra.menu().actions();
         QStringList titles;
-        QStringList sequences;
         for (QAction *action : items) {
             titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
-            sequences << action->shortcut().toString(QKeySequence::PortableText);
         }
         QCOMPARE(titles, (QStringList{"Start/Stop Recording", "-", "Settings", "-", "Version 1.2.3",
                                       "Check for Updates...", "-", "Quit Sayline"}));
