@@ -123,25 +123,38 @@ private slots:
         QCOMPARE(Shortcut(Key::space).description(), "Space_key");
     }
 
+    void thePreferredLanguageWinsAndEnglishFillsGaps_data()
+    {
+        QTest::addColumn<bool>("installedBesideBuiltIn");
+        QTest::newRow("one folder with English and German") << false;
+        QTest::newRow("German installed for the user and the system, English built in") << true;
+    }
+
     void thePreferredLanguageWinsAndEnglishFillsGaps()
     {
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath("KeyboardShortcuts_KeyboardShortcuts"));
-        const auto write = [&](const char *file, const QByteArray &json) {
+        QFETCH(bool, installedBesideBuiltIn);
+        QTemporaryDir user, system;
+        const auto write = [](const QTemporaryDir &dir, const char *file, const QByteArray &json) {
+            QVERIFY(QDir(dir.path()).mkpath("KeyboardShortcuts_KeyboardShortcuts"));
             QFile out(dir.filePath(QStringLiteral("KeyboardShortcuts_KeyboardShortcuts/") + file));
             QVERIFY(out.open(QIODevice::WriteOnly));
             out.write(json);
         };
-        write("en.json", "{\"space_key\": \"space\", \"ok\": \"OK\"}");
-        write("de.json", "{\"space_key\": \"leertaste\"}");
+        write(system, "de.json", "{\"space_key\": \"leertaste\", \"ok\": \"OK\"}");
+        if (installedBesideBuiltIn) {
+            write(user, "de.json", "{\"space_key\": \"LEERTASTE\"}"); // the earlier folder wins
+            setLocalizationBundleSearchPaths({QStringLiteral(":/"), user.path(), system.path()});
+        } else {
+            write(system, "en.json", "{\"space_key\": \"space\", \"record_shortcut\": \"Record\"}");
+            setLocalizationBundleSearchPaths({system.path() + "/missing", system.path()});
+        }
         const QLocale saved;
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        setLocalizationBundleSearchPaths({dir.path() + "/missing", dir.path()});
         const QString space = localized("space_key");
-        const QString ok = localized("ok");
+        const QString record = localized("record_shortcut");
         QLocale::setDefault(saved);
-        QCOMPARE(space, "leertaste");
-        QCOMPARE(ok, "OK");
+        QCOMPARE(space, installedBesideBuiltIn ? "LEERTASTE" : "leertaste");
+        QCOMPARE(record, installedBesideBuiltIn ? "Record Shortcut" : "Record"); // English where German has none
         QCOMPARE(Shortcut(Key::space).description(), "Leertaste");
     }
 };
