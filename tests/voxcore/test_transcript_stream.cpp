@@ -1,39 +1,11 @@
 // The transcript stream: order, unbounded buffering, the two ends, consumer cancellation and
 // the termination handler, and resumption on the consumer's thread.
 
-#include <voxcore/SpeechRecognitionError.h>
-#include <voxcore/SpeechRecognitionProvider.h>
+#include "TranscriptConsumer.h"
 
-#include <QCoro/QCoroTask>
 #include <QTest>
-#include <QThread>
 
 #include <thread>
-
-namespace {
-
-struct Consumed
-{
-    QStringList elements;
-    bool ended = false;
-    std::optional<QString> error;
-    QList<QThread *> threads; // where the consumer ran after each wait
-};
-
-QCoro::Task<> consume(TranscriptStream stream, Consumed *into)
-{
-    try {
-        while (auto element = co_await stream.next()) {
-            into->threads.append(QThread::currentThread());
-            into->elements.append(*element);
-        }
-    } catch (const std::exception &error) {
-        into->error = localizedDescription(error);
-    }
-    into->ended = true;
-}
-
-} // namespace
 
 class TestTranscriptStream : public QObject
 {
@@ -47,8 +19,7 @@ private slots:
             continuation.yield(QString::number(i));
         continuation.finish();
 
-        Consumed consumed;
-        QCoro::waitFor(consume(stream, &consumed));
+        const Consumed consumed = drain(stream);
         QCOMPARE(consumed.elements.size(), 1000);
         QCOMPARE(consumed.elements.first(), QStringLiteral("0"));
         QCOMPARE(consumed.elements.last(), QStringLiteral("999"));
@@ -63,8 +34,7 @@ private slots:
         continuation.yield(QStringLiteral("after the end"));
         continuation.finish();
 
-        Consumed consumed;
-        QCoro::waitFor(consume(stream, &consumed));
+        const Consumed consumed = drain(stream);
         QCOMPARE(consumed.elements, QStringList{QStringLiteral("hello")});
         QCOMPARE(consumed.error, QStringLiteral("Recognition failed: No model"));
     }

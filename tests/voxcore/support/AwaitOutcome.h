@@ -1,11 +1,12 @@
 #pragma once
 
-// Runs a task to its end from a test and keeps its value or the description of its error.
-// (QCoro::waitFor itself needs default-constructible results and does not pass errors on.)
+// Awaiting Voxcore's asynchronous results from a test: a task's value or error, and the
+// queued work that follows.
 
 #include <voxcore/SpeechRecognitionError.h>
 
 #include <QCoro/QCoroTask>
+#include <QCoreApplication>
 
 #include <optional>
 
@@ -16,6 +17,7 @@ struct Outcome
     std::optional<QString> error;
 };
 
+// QCoro::waitFor itself needs default-constructible results and does not pass errors on.
 template<typename T>
 Outcome<T> awaitOutcome(QCoro::Task<T> task)
 {
@@ -29,4 +31,11 @@ Outcome<T> awaitOutcome(QCoro::Task<T> task)
         co_return outcome;
     };
     return QCoro::waitFor(run(std::move(task)));
+}
+
+// Lets queued work (resumed consumers, posted levels and clean-ups, deferred permission checks) run.
+inline void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
 }

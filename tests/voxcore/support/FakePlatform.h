@@ -49,8 +49,7 @@ public:
 class FakeFileTask : public RecognitionTask
 {
 public:
-    void cancel() override { ++cancelCalls; }
-    int cancelCalls = 0;
+    void cancel() override {}
 };
 
 class FakeRecognizer : public SpeechRecognizer
@@ -71,8 +70,6 @@ public:
         fileRequests.append(request);
         if (answerFile)
             answerFile(handler);
-        else
-            pendingFileHandlers.append(handler);
         return std::make_shared<FakeFileTask>();
     }
 
@@ -80,8 +77,7 @@ public:
     QList<AudioBufferRecognitionRequest> bufferRequests;
     QList<FileRecognitionRequest> fileRequests;
     QList<std::shared_ptr<FakeAudioBufferTask>> liveTasks;
-    QList<RecognitionResultHandler> pendingFileHandlers;
-    std::function<void(const RecognitionResultHandler &)> answerFile; // answers at once when set
+    std::function<void(const RecognitionResultHandler &)> answerFile; // how the file recognition answers
 };
 
 class FakeSpeechRecognition : public SpeechRecognition
@@ -122,12 +118,8 @@ public:
 class FakeAudioEngine : public AudioEngine
 {
 public:
-    AudioFormat inputFormat() override { return format; }
-    void installTap(std::size_t bufferSize, TapBlock block) override
-    {
-        tapBufferSizes.append(bufferSize);
-        tap = std::move(block);
-    }
+    AudioFormat inputFormat() override { return {48000, 2}; }
+    void installTap(std::size_t, TapBlock block) override { tap = std::move(block); }
     void removeTap() override
     {
         ++removeTapCalls;
@@ -136,7 +128,6 @@ public:
     void setInterruptionHandler(std::function<void(const QString &)> handler) override { interruption = std::move(handler); }
     std::optional<QString> start() override
     {
-        ++startCalls;
         running = !startError;
         return startError;
     }
@@ -153,13 +144,11 @@ public:
             tap(buffer);
     }
 
-    AudioFormat format{48000, 2};
     std::optional<QString> startError;
     TapBlock tap;
     std::function<void(const QString &)> interruption;
-    QList<std::size_t> tapBufferSizes;
     bool running = false;
-    int startCalls = 0, stopCalls = 0, removeTapCalls = 0;
+    int stopCalls = 0, removeTapCalls = 0;
 };
 
 // Hands out fresh fake engines and remembers them.
@@ -196,9 +185,9 @@ public:
 class FakeAudioFiles : public AudioFiles
 {
 public:
-    AudioFileOpening openForWriting(const QUrl &url, const AudioFileSettings &settings) override
+    AudioFileOpening openForWriting(const QUrl &url, const AudioFileSettings &) override
     {
-        opened.append({url, settings});
+        opened.append(url);
         if (openError)
             return {nullptr, *openError};
         auto file = std::make_shared<FakeAudioFileWriter>();
@@ -206,7 +195,7 @@ public:
         return {file, QString()};
     }
     std::optional<QString> openError;
-    QList<QPair<QUrl, AudioFileSettings>> opened;
+    QList<QUrl> opened;
     QList<std::shared_ptr<FakeAudioFileWriter>> files;
 };
 
