@@ -1,6 +1,6 @@
 // RecordingManager on fake microphone, engine, audio files and file manager: permission texts,
-// the state table, the file and what reaches it, failures, clearing, the live buffer stream
-// and the time formats.
+// the states, the file and what reaches it, failures, clearing, the live buffer stream and the
+// time formats.
 
 #include <voxcore/RecordingManager.h>
 
@@ -37,18 +37,24 @@ struct Rig
     std::unique_ptr<RecordingManager> recorder;
 };
 
-void settle()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
-}
-
 double ticks(int count)
 {
     double time = 0;
     for (int i = 0; i < count; ++i)
         time += 0.1;
     return time;
+}
+
+// The frame lengths of the next `count` buffers of a live stream, fewer if it ends.
+QCoro::Task<QList<std::size_t>> frameLengths(PcmBufferStream stream, int count)
+{
+    QList<std::size_t> frames;
+    for (int i = 0; i < count; ++i) {
+        auto next = stream.next();
+        if (auto buffer = co_await next)
+            frames.append(buffer->frameLength);
+    }
+    co_return frames;
 }
 
 } // namespace
@@ -58,21 +64,6 @@ class TestRecordingManager : public QObject
     Q_OBJECT
 
 private slots:
-    void aNewManagerIsIdleWithoutALevel()
-    {
-        Rig rig;
-        const auto &recorder = *rig.recorder;
-        QCOMPARE(recorder.recordingState(), RecordingState::idle);
-        QCOMPARE(recorder.currentAmplitude(), 0.0);
-        QCOMPARE(recorder.recordingTime(), 0.0);
-        QCOMPARE(recorder.recordedDuration(), 0.0);
-        QVERIFY(!recorder.currentRecordingURL());
-        QVERIFY(!recorder.hasRecording());
-        QVERIFY(!recorder.isAuthorized()); // the permission check runs after construction
-        settle();
-        QVERIFY(recorder.isAuthorized());
-    }
-
     void thePermissionRoutineSetsItsTexts_data()
     {
         QTest::addColumn<AuthorizationStatus>("status");
@@ -81,7 +72,6 @@ private slots:
         QTest::addColumn<QString>("message"); // "kept": unchanged
         QTest::newRow("authorized") << AuthorizationStatus::authorized << false << true << "kept";
         QTest::newRow("denied") << AuthorizationStatus::denied << true << false << "Microphone access denied";
-        QTest::newRow("restricted") << AuthorizationStatus::restricted << true << false << "Microphone access denied";
         QTest::newRow("asked, yes") << AuthorizationStatus::notDetermined << true << true << "kept";
         QTest::newRow("asked, no") << AuthorizationStatus::notDetermined << false << false << "Microphone access denied";
         QTest::newRow("unknown") << AuthorizationStatus(5) << true << false << "Unknown microphone permission status";
@@ -120,7 +110,6 @@ private slots:
         const double before = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
         rig.start();
         auto &recorder = *rig.recorder;
-        QCOMPARE(recorder.recordingState(), RecordingState::recording);
         QVERIFY(recorder.isRecording());
         QVERIFY(!recorder.errorMessage());
         QCOMPARE(recorder.currentAmplitude(), 0.15);
@@ -132,39 +121,34 @@ private slots:
         QVERIFY2(match.hasMatch(), qPrintable(file.fileName()));
         QVERIFY(std::abs(match.captured(1).toDouble() - before) < 5);
 
-        QCOMPARE(rig.files->opened.size(), 1);
-        QCOMPARE(rig.files->opened.first().first, url);
-        const AudioFileSettings settings = rig.files->opened.first().second;
-        QCOMPARE(settings.sampleRate, 44100.0);
-        QCOMPARE(settings.channelCount, 1);
-        QCOMPARE(settings.bitsPerSample, 16);
-        QVERIFY(!settings.isBigEndian);
-        QVERIFY(!settings.isFloat);
-
-        auto engine = rig.engine();
-        QCOMPARE(engine->tapBufferSizes, QList<std::size_t>{1024});
-        QVERIFY(engine->running);
+        QCOMPARE(rig.files->opened, (QList<QUrl>{url}));
 
         // Buffers reach the file as captured (the file converts them) and their level the window.
-        engine->capture(constantBuffer(0.05f, 1024, 2, true));
-        engine->capture(constantBuffer(0.0f, 1024, 2, true));
+        rig.engine()->capture(constantBuffer(0.05f, 1024, 2, true));
+        rig.engine()->capture(constantBuffer(0.0f, 1024, 2, true));
         QCOMPARE(rig.file()->written.size(), 2);
         QCOMPARE(rig.file()->written.first().channelCount, 2);
         settle();
         QCOMPARE(recorder.normalizedSamples().size(), 2);
         QVERIFY(std::abs(recorder.normalizedSamples().first() - 0.5f) < 1e-5f);
         QCOMPARE(recorder.currentAmplitude(), 0.15);
-        QVERIFY(recorder.audioSamples().isEmpty());
     }
 
-    void startingTwiceChangesNothing()
+    void redundantStartsAndStopsChangeNothing()
     {
         Rig rig;
+        auto &recorder = *rig.recorder;
+        recorder.setRecordedDuration(4.2);
+        QSignalSpy state(&recorder, &RecordingManager::recordingStateChanged);
+        recorder.stop(); // not recording
+        QCOMPARE(recorder.recordedDuration(), 4.2);
+        QCOMPARE(state.count(), 0);
+
         rig.start();
-        QSignalSpy state(rig.recorder.get(), &RecordingManager::recordingStateChanged);
-        QSignalSpy url(rig.recorder.get(), &RecordingManager::currentRecordingURLChanged);
-        QSignalSpy error(rig.recorder.get(), &RecordingManager::errorMessageChanged);
-        rig.start();
+        state.clear();
+        QSignalSpy url(&recorder, &RecordingManager::currentRecordingURLChanged);
+        QSignalSpy error(&recorder, &RecordingManager::errorMessageChanged);
+        rig.start(); // already recording
         QCOMPARE(rig.engines.made.size(), 1);
         QCOMPARE(state.count() + url.count() + error.count(), 0);
     }
@@ -198,24 +182,16 @@ private slots:
         QCOMPARE(rig.recorder->recordingState(), RecordingState::stopped);
     }
 
-    void stopWhenNotRecordingChangesNothing()
-    {
-        Rig rig;
-        rig.recorder->setRecordedDuration(4.2);
-        QSignalSpy state(rig.recorder.get(), &RecordingManager::recordingStateChanged);
-        rig.recorder->stop();
-        QCOMPARE(rig.recorder->recordedDuration(), 4.2);
-        QCOMPARE(state.count(), 0);
-    }
-
     void clearStopsDeletesAndResets()
     {
         Rig rig;
         rig.start();
         rig.recorder->setRecordingTime(3.0);
         const QUrl url = *rig.recorder->currentRecordingURL();
+        rig.fileManager->removeError = QStringLiteral("busy"); // left behind, and not reported
         rig.recorder->clear();
         QCOMPARE(rig.fileManager->removed, QList<QUrl>{url});
+        QVERIFY(!rig.recorder->errorMessage());
         QCOMPARE(rig.recorder->recordingState(), RecordingState::idle);
         QCOMPARE(rig.recorder->recordingTime(), 0.0);
         QCOMPARE(rig.recorder->recordedDuration(), 0.0);
@@ -223,10 +199,8 @@ private slots:
         QCOMPARE(rig.recorder->currentAmplitude(), 0.15);
         QVERIFY(!rig.engine()->running);
 
-        rig.fileManager->removeError = QStringLiteral("busy");
-        rig.recorder->clear(); // nothing to delete, nothing to report
+        rig.recorder->clear(); // nothing left to delete
         QCOMPARE(rig.fileManager->removed.size(), 1);
-        QVERIFY(!rig.recorder->errorMessage());
     }
 
     void aNewRecordingForgetsButKeepsTheOldFile()
@@ -321,21 +295,9 @@ private slots:
         QVERIFY(started.value);
         PcmBufferStream stream = *started.value;
         auto engine = rig.engine();
-        QVERIFY(engine->running);
-        QCOMPARE(engine->tapBufferSizes, QList<std::size_t>{1024});
         engine->capture(constantBuffer(0.25f, 512));
         engine->capture(constantBuffer(0.5f, 256));
-
-        auto firstTwo = [](PcmBufferStream stream) -> QCoro::Task<QList<std::size_t>> {
-            QList<std::size_t> frames;
-            for (int i = 0; i < 2; ++i) {
-                auto next = stream.next();
-                if (auto buffer = co_await next)
-                    frames.append(buffer->frameLength);
-            }
-            co_return frames;
-        };
-        QCOMPARE(QCoro::waitFor(firstTwo(stream)), (QList<std::size_t>{512, 256}));
+        QCOMPARE(QCoro::waitFor(frameLengths(stream, 2)), (QList<std::size_t>{512, 256}));
         QVERIFY(rig.files->opened.isEmpty());
         QCOMPARE(samples.count(), 0);
         QCOMPARE(rig.recorder->recordingState(), RecordingState::idle);
@@ -356,17 +318,7 @@ private slots:
         rig.engines.startError = QStringLiteral("Connection refused");
         auto started = awaitOutcome(rig.recorder->startLiveMicrophoneInput());
         QVERIFY(started.value);
-        auto drained = [](PcmBufferStream stream) -> QCoro::Task<int> {
-            int count = 0;
-            while (true) {
-                auto next = stream.next();
-                if (!co_await next)
-                    break;
-                ++count;
-            }
-            co_return count;
-        };
-        QCOMPARE(QCoro::waitFor(drained(*started.value)), 0); // ends, without an error
+        QVERIFY(QCoro::waitFor(frameLengths(*started.value, 1)).isEmpty()); // ends, without an error
         settle();
         QVERIFY(!rig.engine()->tap);
     }
@@ -376,12 +328,10 @@ private slots:
         QTest::addColumn<double>("seconds");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("duration");
-        QTest::newRow("zero") << 0.0 << "00:00.00" << "00:00";
         QTest::newRow("12.25 s") << 12.25 << "00:12.25" << "00:12";
         QTest::newRow("75.5 s") << 75.5 << "01:15.50" << "01:15";
         QTest::newRow("an hour, minutes not capped") << 3600.0 << "60:00.00" << "60:00";
         QTest::newRow("10 ticks") << ticks(10) << "00:00.99" << "00:00";
-        QTest::newRow("11 ticks") << ticks(11) << "00:01.09" << "00:01";
         QTest::newRow("just below a minute") << 59.999 << "00:59.99" << "00:59";
     }
 
