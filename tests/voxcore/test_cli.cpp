@@ -2,19 +2,19 @@
 // listing, file transcription, listening until the speaker stops or is interrupted,
 // recording, and the exit statuses of bad input.
 
-#include <QDataStream>
-#include <QFile>
-#include <QProcess>
+#include "SpeechFixtures.h"
+
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 
+using namespace speechfixtures;
+
 namespace {
 
 const QString kCli = QStringLiteral(VOXCORE_CLI);
-const QString kSayIntoMic = QStringLiteral(VOXCORE_SAY_INTO_MIC);
-const QString kLibrivox = QStringLiteral("/usr/share/pocketsphinx/test/data/librivox/");
+const QString kHumanClip = librivoxFolder + QStringLiteral("/sense_and_sensibility_01_austen_64kb-0870.wav");
 
 struct Run
 {
@@ -26,7 +26,7 @@ struct Run
 Run finish(QProcess &process, int timeoutMs)
 {
     Run run;
-    if (!process.waitForFinished(timeoutMs)) {
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished();
         return run;
@@ -49,31 +49,6 @@ Run cli(const QStringList &arguments, int timeoutMs = 60000)
     return finish(process, timeoutMs);
 }
 
-void sayIntoMicrophone(const QString &text)
-{
-    QProcess say;
-    say.start(kSayIntoMic, {text});
-    QVERIFY(say.waitForFinished(30000));
-    QCOMPARE(say.exitCode(), 0);
-}
-
-// Format fields of a canonical WAV header: (format, channels, rate, bits).
-std::tuple<quint16, quint16, quint32, quint16> wavFormat(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray header = file.read(44);
-    if (header.size() < 36 || !header.startsWith("RIFF") || header.mid(8, 8) != "WAVEfmt ")
-        return {};
-    QDataStream in(header.mid(20));
-    in.setByteOrder(QDataStream::LittleEndian);
-    quint16 format, channels, blockAlign, bits;
-    quint32 rate, byteRate;
-    in >> format >> channels >> rate >> byteRate >> blockAlign >> bits;
-    return {format, channels, rate, bits};
-}
-
 } // namespace
 
 class TestCli : public QObject
@@ -91,7 +66,7 @@ private slots:
 
     void transcribesAHumanRecording()
     {
-        const Run run = cli({"transcribe", kLibrivox + "sense_and_sensibility_01_austen_64kb-0870.wav", "--language", "en-US"});
+        const Run run = cli({"transcribe", kHumanClip, "--language", "en-US"});
         QCOMPARE(run.status, 0);
         QCOMPARE(run.lines.size(), 1);
         // Reference: "and mister john dashwood had then leisure to consider how much there might
@@ -109,9 +84,7 @@ private slots:
         QTest::newRow("missing file") << QStringList{"transcribe", "/nonexistent/speech.wav"} << 1
                                       << "cannot read /nonexistent/speech.wav";
         QTest::newRow("not audio") << QStringList{"transcribe", kCli} << 1 << "Recognition failed: ";
-        QTest::newRow("unknown language") << QStringList{"transcribe", kLibrivox + "sense_and_sensibility_01_austen_64kb-0870.wav",
-                                                         "--language", "xx-YY"}
-                                          << 2 << "Language 'xx-YY' is not supported by the current provider";
+        QTest::newRow("unknown language") << QStringList{"transcribe", kHumanClip, "--language", "xx-YY"} << 2 << "Language 'xx-YY' is not supported by the current provider";
         QTest::newRow("record without seconds") << QStringList{"record", "/tmp/x.wav"} << 2 << "record needs --seconds N";
         QTest::newRow("negative seconds") << QStringList{"record", "/tmp/x.wav", "--seconds", "-1"} << 2
                                           << "--seconds needs a positive number of seconds";
@@ -133,7 +106,8 @@ private slots:
         listener.start(kCli, {"listen", "--until-silence", "--seconds", "40"});
         QVERIFY(listener.waitForStarted());
         QTest::qWait(500);
-        sayIntoMicrophone("the quick brown fox jumps over the lazy dog");
+        std::unique_ptr<QProcess> speaker(sayIntoMic("the quick brown fox jumps over the lazy dog"));
+        QVERIFY(finishedWell(speaker.get(), 30000));
         const Run run = finish(listener, 30000);
         QCOMPARE(run.status, 0);
         QVERIFY2(run.lines.size() >= 3, qPrintable(run.lines.join('|'))); // partials, then the final line
@@ -147,7 +121,8 @@ private slots:
         QProcess listener;
         listener.start(kCli, {"listen"});
         QVERIFY(listener.waitForStarted());
-        sayIntoMicrophone("hello world");
+        std::unique_ptr<QProcess> speaker(sayIntoMic("hello world"));
+        QVERIFY(finishedWell(speaker.get(), 30000));
         QTest::qWait(1000);
         ::kill(pid_t(listener.processId()), SIGINT);
         const Run run = finish(listener, 10000);
@@ -163,14 +138,11 @@ private slots:
         QProcess recorder;
         recorder.start(kCli, {"record", file, "--seconds", "2"});
         QVERIFY(recorder.waitForStarted());
-        sayIntoMicrophone("recording test");
-        const Run run = finish(recorder, 20000);
-        QCOMPARE(run.status, 0);
-        const auto [format, channels, rate, bits] = wavFormat(file);
-        QCOMPARE(format, quint16(1)); // integer PCM
-        QCOMPARE(channels, quint16(1));
-        QCOMPARE(rate, quint32(44100));
-        QCOMPARE(bits, quint16(16));
+        std::unique_ptr<QProcess> speaker(sayIntoMic("recording test"));
+        QVERIFY(finishedWell(speaker.get(), 30000));
+        QCOMPARE(finish(recorder, 20000).status, 0);
+        const auto wav = readWav(file);
+        QVERIFY(wav && isMono16Bit44100(*wav));
     }
 };
 

@@ -51,3 +51,16 @@ inline double wordErrorRate(const QString &reference, const QString &hypothesis)
     }
     return double(previous[hyp.size()]) / ref.size();
 }
+
+// Where the first sentence of a live transcription settled: the result that reads most like
+// `first` among those the final transcript begins with; -1 when there is none.
+inline qsizetype settledFirstSentence(const QStringList &results, const QString &transcript, const QString &first)
+{
+    qsizetype settled = -1;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        if ((transcript + u' ').startsWith(results[i] + u' ')
+            && (settled < 0 || wordErrorRate(first, results[i]) < wordErrorRate(first, results[settled])))
+            settled = i;
+    }
+    return settled;
+}

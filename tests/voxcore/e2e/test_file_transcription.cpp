@@ -85,24 +85,20 @@ void FileTranscription::humanRecordings()
 
 void FileTranscription::unreadableFile()
 {
+    // A missing file, and one whose RIFF header has no audio behind it.
+    static const char notAudio[] = "RIFF\x10\0\0\0WAVEnot really audio";
+    QFile broken(m_folder.filePath("broken.wav"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write(notAudio, sizeof notAudio - 1);
+    broken.close();
     SpeechRecognitionManager manager(SpeechRecognitionManager::Provider::apple);
-    const QString missing = m_folder.filePath("missing.wav");
-    QCoro::waitFor(manager.transcribeAudioFile(QUrl::fromLocalFile(missing)));
-    QVERIFY(manager.errorMessage());
-    QVERIFY2(manager.errorMessageText().startsWith("Recognition failed: Cannot read audio file " + missing),
-             qPrintable(manager.errorMessageText()));
-    QVERIFY(!manager.isTranscribing());
-    QCOMPARE(manager.transcriptionResult(), QString());
-
-    // A text file with a .wav name.
-    const QString notAudio = m_folder.filePath("notes.wav");
-    QFile file(notAudio);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("just some words, not audio\n");
-    file.close();
-    QCoro::waitFor(manager.transcribeAudioFile(QUrl::fromLocalFile(notAudio)));
-    QVERIFY2(manager.errorMessageText().startsWith("Recognition failed: Cannot read audio file"),
-             qPrintable(manager.errorMessageText()));
+    for (const QString &file : {m_folder.filePath("missing.wav"), broken.fileName()}) {
+        QCoro::waitFor(manager.transcribeAudioFile(QUrl::fromLocalFile(file)));
+        QVERIFY2(manager.errorMessageText().startsWith("Recognition failed: Cannot read audio file " + file),
+                 qPrintable(manager.errorMessageText()));
+        QVERIFY(!manager.isTranscribing());
+        QCOMPARE(manager.transcriptionResult(), QString());
+    }
 }
 
 void FileTranscription::languageWithoutModelIsUnavailable()

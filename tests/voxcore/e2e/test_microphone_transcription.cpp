@@ -58,19 +58,12 @@ void MicrophoneTranscription::dictationKeepsEverySentence()
     const QString transcript = manager.transcriptionResult();
     QCOMPARE(results.last(), transcript);
 
-    // Every partial result is the whole text so far: once the first sentence
-    // is settled (the result that reads most like it and that the final
-    // transcript begins with), every later result starts with it.
-    qsizetype settled = -1;
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        if ((transcript + u' ').startsWith(results[i] + u' ')
-            && (settled < 0 || wordErrorRate(first, results[i]) < wordErrorRate(first, results[settled])))
-            settled = i;
-    }
+    // Every partial result is the whole text so far: once the first sentence is settled,
+    // every later result starts with it.
+    const qsizetype settled = settledFirstSentence(results, transcript, first);
     QVERIFY2(settled >= 0 && wordErrorRate(first, results[settled]) <= 0.2, qPrintable(results.join(u'|')));
-    const QString firstText = results[settled];
     for (const QString &later : results.mid(settled + 1))
-        QVERIFY2(later.startsWith(firstText + u' '), qPrintable(later));
+        QVERIFY2(later.startsWith(results[settled] + u' '), qPrintable(later));
     for (qsizetype i = 1; i < results.size(); ++i)
         QVERIFY(results[i] != results[i - 1]);
 
