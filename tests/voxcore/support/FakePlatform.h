@@ -220,10 +220,8 @@ class FakeLocaleServices : public LocaleServices
 public:
     std::optional<QString> displayName(const QString &identifier, const Locale &inLocale) const override
     {
-        const auto key = qMakePair(identifier, inLocale.identifier());
-        if (!names.contains(key))
-            return std::nullopt;
-        return names.value(key);
+        const auto name = names.find({identifier, inLocale.identifier()});
+        return name == names.end() ? std::nullopt : std::optional<QString>(*name);
     }
     Locale currentLocale() const override { return user; }
 
