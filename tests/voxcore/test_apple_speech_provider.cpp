@@ -88,8 +88,7 @@ private slots:
     void availabilityFollowsTheLanguageLastUsed()
     {
         Rig rig;
-        QCOMPARE(rig.speech->askedRecognizers, QStringList{"en-US"});
-        QVERIFY(rig.provider->isAvailable());
+        QVERIFY(rig.provider->isAvailable()); // English until another language is used
 
         const auto outcome = awaitOutcome(rig.provider->transcribeAudioFile(QUrl::fromLocalFile("/tmp/x.wav"), Locale("it-IT")));
         QCOMPARE(outcome.error, QStringLiteral("Speech recognition is not available"));

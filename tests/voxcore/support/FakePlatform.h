@@ -86,7 +86,6 @@ public:
     QList<Locale> supportedLocales() const override { return locales; }
     std::shared_ptr<SpeechRecognizer> recognizer(const Locale &locale) override
     {
-        askedRecognizers.append(locale.identifier());
         return recognizers.value(locale.identifier());
     }
     AuthorizationStatus authorizationStatus() const override { return status; }
@@ -112,7 +111,6 @@ public:
     AuthorizationStatus status = AuthorizationStatus::authorized;
     AuthorizationStatus answer = AuthorizationStatus::authorized;
     int authorizationRequests = 0;
-    QStringList askedRecognizers;
 };
 
 class FakeAudioEngine : public AudioEngine
