@@ -60,7 +60,8 @@ Timeline listen(SpeechRecognitionManager &manager, const QString &sentence, QStr
     });
     t.start = Clock::now();
     QCoro::waitFor(manager.startMicrophoneTranscription());
-    QTest::qWaitFor([&] { return t.firstLevel.has_value(); }, 5000);
+    if (!QTest::qWaitFor([&] { return t.firstLevel.has_value(); }, 5000))
+        std::fprintf(stderr, "no level within 5 s of the start\n");
     if (!sentence.isEmpty()) {
         std::unique_ptr<QProcess> speaker(sayIntoMic(sentence));
         finishedWell(speaker.get());

@@ -293,9 +293,14 @@ private slots:
     {
         ManagerRig rig;
         auto &manager = rig.manager;
-        rig.dictate("call me")->caughtUpTranscript = QStringLiteral("call me tomorrow");
-        manager.stopMicrophoneTranscription();
+        auto live = rig.dictate("call me");
+        live->caughtUpTranscript = QStringLiteral("call me tomorrow");
+        manager.catchUpWithSpeech(); // before delivery: the words so far, still listening
         QCOMPARE(manager.transcriptionResult(), QStringLiteral("call me tomorrow"));
+        QVERIFY(manager.isTranscribing() && rig.engines.made.last()->running);
+        live->caughtUpTranscript = QStringLiteral("call me tomorrow morning");
+        manager.stopMicrophoneTranscription();
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("call me tomorrow morning"));
 
         // A recognizer that did not catch up in time leaves the last reported words.
         rig.dictate("good night");
