@@ -54,7 +54,7 @@ centre=$((X + WIDTH / 2)); bottom=$((Y + HEIGHT))
 [ "$bottom" -eq $((screen_h - 80)) ] || fail "panel bottom at $bottom, expected $((screen_h - 80))"
 echo "panel ${WIDTH}x${HEIGHT} at $X,$Y"
 [ "$(xdotool getwindowfocus)" = "$target_window" ] || fail "the panel took the keyboard focus"
-xprop -id "$id" WM_HINTS | grep -q 'accepts input or input focus: False' || fail "panel accepts input focus"
+grep -q 'accepts input or input focus: False' <<<"$(xprop -id "$id" WM_HINTS)" || fail "panel accepts input focus"
 
 wait_for 20 listening_more_than 0 || fail "not listening after launch"
 sleep 1

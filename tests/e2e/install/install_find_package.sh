@@ -47,13 +47,14 @@ report=$(desktop-file-validate "$usr/share/applications/io.sayline.Sayline.deskt
 [ -z "$report" ] || fail "desktop entry: $report"
 
 # The staged programs run from where they were installed (no build-tree paths).
-if ldd "$usr/bin/voxcore-cli" | grep -q "$build"; then fail "voxcore-cli still loads from the build tree"; fi
-"$usr/bin/voxcore-cli" languages | grep -q '\[en-US\]' || fail "installed voxcore-cli lists no en-US"
+if grep -q "$build" <<<"$(ldd "$usr/bin/voxcore-cli")"; then fail "voxcore-cli still loads from the build tree"; fi
+grep -q '\[en-US\]' <<<"$("$usr/bin/voxcore-cli" languages)" || fail "installed voxcore-cli lists no en-US"
 
 # A library built with AddressSanitizer needs its runtime first in every
 # program that loads it: a third party instruments its program too.
 consumer_flags=()
-if objdump -p "$libdir/libvoxcore.so" | grep -q 'NEEDED.*libasan'; then
+# (Read whole before matching: grep -q stopping early would fail the pipe under pipefail.)
+if grep -q 'NEEDED.*libasan' <<<"$(objdump -p "$libdir/libvoxcore.so")"; then
   consumer_flags=(-DCMAKE_CXX_FLAGS="-fsanitize=address,undefined")
 fi
 cmake -S "$consumer" -B "$work/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$usr" "${consumer_flags[@]}" \
