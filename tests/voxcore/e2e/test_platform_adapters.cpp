@@ -95,6 +95,14 @@ PcmBuffer sineBuffer(double rate, int channels, std::size_t frames, double &phas
     return buffer;
 }
 
+// A sentence as flite's slt voice says it, read back from the rendered file.
+std::optional<WavFile> spoken(const QString &sentence)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("speech.wav");
+    return renderSpeech(sentence, path) ? readWav(path) : std::nullopt;
+}
+
 } // namespace
 
 class PlatformAdapters : public QObject
@@ -149,13 +157,9 @@ void PlatformAdapters::liveRecognitionKeepsEverySentence()
     // Two sentences with a pause between them, fed the way the capture
     // delivers audio. Past the pause every partial result must still start
     // with the first sentence: the transcript is the whole text so far.
-    QTemporaryDir folder;
     const QString first = QStringLiteral("The weather is nice today.");
     const QString second = QStringLiteral("Please call me tomorrow morning.");
-    QVERIFY(renderSpeech(first, folder.filePath("a.wav")));
-    QVERIFY(renderSpeech(second, folder.filePath("b.wav")));
-    auto a = readWav(folder.filePath("a.wav"));
-    auto b = readWav(folder.filePath("b.wav"));
+    const auto a = spoken(first), b = spoken(second);
     QVERIFY(a && b);
     QCOMPARE(a->sampleRate, 16000);
     QList<qint16> speech = QList<qint16>(16000 / 2, 0) + a->samples + QList<qint16>(16000 * 2, 0) + b->samples
@@ -190,10 +194,8 @@ void PlatformAdapters::oneDecodingAtATime()
 {
     // Two live tasks on the one loaded model: the second waits (its audio
     // queued) until the first lets go, then decodes all of it.
-    QTemporaryDir folder;
     const QString sentence = QStringLiteral("Good night and good luck.");
-    QVERIFY(renderSpeech(sentence, folder.filePath("s.wav")));
-    const auto wav = readWav(folder.filePath("s.wav"));
+    const auto wav = spoken(sentence);
     QVERIFY(wav);
     const QList<PcmBuffer> buffers = captureLikeBuffers(QList<qint16>(8000, 0) + wav->samples + QList<qint16>(8000, 0));
     auto recognizer = defaultSpeechRecognition()->recognizer(Locale("en-US"));
@@ -222,10 +224,8 @@ void PlatformAdapters::catchingUpWithTheCapturedAudio()
     // Audio arrives faster than it decodes (as on a loaded machine at a stop):
     // waiting for the decoder to catch up gives the whole transcript, the last
     // word included, and it is what the partial results come to.
-    QTemporaryDir folder;
     const QString sentence = QStringLiteral("Please call me tomorrow morning.");
-    QVERIFY(renderSpeech(sentence, folder.filePath("s.wav")));
-    const auto wav = readWav(folder.filePath("s.wav"));
+    const auto wav = spoken(sentence);
     QVERIFY(wav);
     ResultLog log;
     auto task = defaultSpeechRecognition()->recognizer(Locale("en-US"))->recognitionTask(
