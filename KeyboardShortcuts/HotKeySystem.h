@@ -12,7 +12,7 @@
 namespace KeyboardShortcuts {
 
 // System-wide hot keys: the platform service CarbonKeyboardShortcuts drives.
-// The Linux adapter (linux/) grabs keys passively on the X root window; tests
+// The X11 adapter (x11/) grabs keys passively on the X root window; tests
 // install a fake with setShared(). Everything runs on the main thread.
 //
 // Key codes are Carbon virtual key codes (KeyboardShortcuts/CarbonKeyCodes.h maps
@@ -63,7 +63,7 @@ public:
     static void setShared(std::unique_ptr<HotKeySystem> system);
 };
 
-// Defined by the platform adapter (linux/), bound at link time.
+// Defined by the platform adapter (x11/), bound at link time.
 std::unique_ptr<HotKeySystem> makeDefaultHotKeySystem();
 
 } // namespace KeyboardShortcuts

@@ -7,7 +7,7 @@
 
 namespace KeyboardShortcuts {
 
-// The current keyboard layout: what a key types. The Linux adapter (linux/) reads
+// The current keyboard layout: what a key types. The X11 adapter (x11/) reads
 // it with xkbcommon-x11 and follows layout changes; tests install a fake.
 class KeyboardLayout
 {
@@ -26,7 +26,7 @@ public:
     static void setShared(std::unique_ptr<KeyboardLayout> layout);
 };
 
-// Defined by the platform adapter (linux/), bound at link time.
+// Defined by the platform adapter (x11/), bound at link time.
 std::unique_ptr<KeyboardLayout> makeDefaultKeyboardLayout();
 
 } // namespace KeyboardShortcuts

@@ -1,7 +1,7 @@
 #include "HotKeySystem.h"
 #include "KeyboardLayout.h"
 
-// Built only when the platform adapters (linux/) are absent: no hot key can be
+// Built only when the platform adapters (x11/) are absent: no hot key can be
 // registered and no layout is known, so shortcuts are stored and shown but never fire.
 namespace KeyboardShortcuts {
 namespace {

@@ -33,5 +33,5 @@ public:
     virtual QStringList heldModifiers() = 0;
 };
 
-// The platform's injector (X11 XTEST), defined in linux/.
+// The platform's injector (X11 XTEST), defined in x11/.
 std::unique_ptr<KeyboardInjector> makeDefaultKeyboardInjector();
