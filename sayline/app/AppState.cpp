@@ -41,8 +41,15 @@ AppStateDependencies AppStateDependencies::standard()
 
 AppState &AppState::shared()
 {
+    return shared(AppStateDependencies{});
+}
+
+AppState &AppState::shared(AppStateDependencies dependencies)
+{
     // Lives for the whole process and is deliberately never destroyed.
-    static AppState *instance = new AppState(AppStateDependencies::standard());
+    static AppState *instance = new AppState(dependencies.makeSpeechRecognitionManager
+                                                 ? std::move(dependencies)
+                                                 : AppStateDependencies::standard());
     return *instance;
 }
 

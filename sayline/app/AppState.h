@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DesktopSession.h"
 #include "OutputTarget.h"
 
 #include <QList>
@@ -59,6 +60,9 @@ class AppState : public QObject
     Q_PROPERTY(RecordingManager *recordingManager READ recordingManagerPointer CONSTANT)
     // outputTargets as raw value strings, for QML.
     Q_PROPERTY(QStringList outputTargetValues READ outputTargetValues WRITE setOutputTargetValues NOTIFY outputTargetsChanged)
+    // True where the compositor, not Sayline, owns the global shortcuts (Wayland
+    // without a shortcut service): the user binds keys to `sayline --toggle`.
+    Q_PROPERTY(bool shortcutsSetInCompositor READ shortcutsSetInCompositor NOTIFY desktopSessionChanged)
 public:
     // The settings link handed to the workspace from the accessibility alert.
     static constexpr const char *accessibilitySettingsUrl =
@@ -67,8 +71,11 @@ public:
     static constexpr int modifierReleaseTimeoutMs = 1000;
     static constexpr int modifierPollIntervalMs = 20;
 
-    // The one instance of the process, built on first use and never released.
+    // The one instance of the process, built on first use and never released:
+    // from the given dependencies when the launch builds it (the adapters of
+    // the desktop session), otherwise from standard().
     static AppState &shared();
+    static AppState &shared(AppStateDependencies dependencies);
     // QML singleton factory: the shared instance, owned by C++.
     static AppState *create(QQmlEngine *, QJSEngine *);
 
@@ -110,8 +117,18 @@ public:
     // Hands a settings link (accessibility or microphone page) to the workspace.
     Q_INVOKABLE void openUrl(const QString &url);
 
+    // The desktop Sayline runs in, decided at launch.
+    void setDesktopSession(const DesktopSession &session);
+    bool shortcutsSetInCompositor() const;
+    // The compositor configuration line that binds the named shortcut
+    // ("toggleMainWindow", "closeMainWindow") to its Sayline command.
+    Q_INVOKABLE QString compositorBindingLine(const QString &shortcutName) const;
+    // Puts a text (such as that line) on the clipboard.
+    Q_INVOKABLE void copyToClipboard(const QString &text);
+
 signals:
     void outputTargetsChanged();
+    void desktopSessionChanged();
 
 private:
     SpeechRecognitionManager *speechRecognitionManagerPointer() { return m_speechRecognitionManager.get(); }
@@ -140,6 +157,7 @@ private:
     std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<AlertPresenter> m_alertPresenter;
     WindowManager *m_windowManager = nullptr;
+    DesktopSession m_desktopSession;
 
     // Texts waiting to be typed, oldest first, and whether a typing task runs.
     QQueue<QString> m_pendingInsertions;

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import KeyboardShortcuts.Recorder as KeyboardShortcuts
+import Sayline.App
 import Sayline.Settings
 
 SettingsPage {
@@ -42,15 +43,29 @@ SettingsPage {
         header: "Shortcuts"
         KeyboardShortcuts.Recorder {
             objectName: "toggleRecordingRecorder"
+            visible: !AppState.shortcutsSetInCompositor
             label: "Toggle Recording"
             name: "toggleMainWindow"
             Layout.fillWidth: true
         }
         KeyboardShortcuts.Recorder {
             objectName: "cancelRecorder"
+            visible: !AppState.shortcutsSetInCompositor
             label: "Cancel"
             name: "closeMainWindow"
             Layout.fillWidth: true
+        }
+        CompositorBindingRow {
+            objectName: "toggleRecordingBinding"
+            visible: AppState.shortcutsSetInCompositor
+            label: "Toggle Recording"
+            name: "toggleMainWindow"
+        }
+        CompositorBindingRow {
+            objectName: "cancelBinding"
+            visible: AppState.shortcutsSetInCompositor
+            label: "Cancel"
+            name: "closeMainWindow"
         }
     }
 }

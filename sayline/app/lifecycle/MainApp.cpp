@@ -1,7 +1,12 @@
 #include "MainApp.h"
 
 #include "AppInfo.h"
+#include "Alert.h"
 #include "AppState.h"
+#include "KeyboardInjector.h"
+#include "Pasteboard.h"
+#include "Workspace.h"
+#include "PlatformAdapters.h"
 #include "SingleInstance.h"
 #include "WindowManager.h"
 
@@ -9,8 +14,9 @@
 
 #include <cstdio>
 
-MainApp::MainApp(int &argc, char **argv)
+MainApp::MainApp(int &argc, char **argv, LaunchPlan plan)
     : m_application(argc, argv)
+    , m_plan(std::move(plan))
     , m_singleInstance(std::make_unique<SingleInstance>(SingleInstance::defaultSessionKey()))
 {
     QApplication::setApplicationName(AppInfo::name());
@@ -21,7 +27,7 @@ MainApp::MainApp(int &argc, char **argv)
     m_primary = m_singleInstance->claim();
     if (!m_primary) {
         // Two processes would fight over the global shortcuts.
-        if (!m_singleInstance->requestDictationFromRunningInstance()) {
+        if (!m_singleInstance->sendToRunningInstance(messageFor(m_plan.command))) {
             std::fputs("Sayline is already running but did not answer.\n", stderr);
             m_handOverStatus = 1;
         }
@@ -32,10 +38,41 @@ MainApp::MainApp(int &argc, char **argv)
     // Where the statically linked QML modules keep their qmldir files.
     m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
     WindowManager::shared().setQmlEngine(m_engine.get());
-    AppState::shared();
+    AppState::shared(installPlatformAdapters(m_plan.session)).setDesktopSession(m_plan.session);
     reportDictationErrors();
-    QObject::connect(m_singleInstance.get(), &SingleInstance::dictationRequested, &m_application,
-                     [] { AppState::shared().beginDictation(); });
+    QObject::connect(m_singleInstance.get(), &SingleInstance::messageReceived, &m_application,
+                     [this](const QString &message) {
+                         if (const std::optional<InstanceCommand> command = commandFromMessage(message))
+                             runCommand(*command);
+                     });
+}
+
+void MainApp::runCommand(InstanceCommand command)
+{
+    AppState &state = AppState::shared();
+    WindowManager &windows = WindowManager::shared();
+    switch (command) {
+    case InstanceCommand::launch:
+        state.beginDictation();
+        break;
+    case InstanceCommand::toggle:
+        state.handleToggleShortcut();
+        break;
+    case InstanceCommand::start:
+        if (!windows.isMainWindowVisible())
+            state.beginDictation();
+        break;
+    case InstanceCommand::submit:
+        if (windows.isMainWindowVisible())
+            state.submitDictation();
+        break;
+    case InstanceCommand::cancel:
+        state.handleCloseShortcut();
+        break;
+    case InstanceCommand::settings:
+        windows.open(WindowManager::WindowId::settings);
+        break;
+    }
 }
 
 MainApp::~MainApp()
@@ -77,7 +114,9 @@ void MainApp::applicationWillFinishLaunching()
 
 void MainApp::applicationDidFinishLaunching()
 {
-    if (!isRunningForPreviews())
+    if (m_plan.command == InstanceCommand::settings)
+        runCommand(InstanceCommand::settings);
+    else if (!isRunningForPreviews())
         AppState::shared().beginDictation();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Launch.h"
+
 #include <QApplication>
 #include <QQmlEngine>
 
@@ -13,14 +15,18 @@ class SingleInstance;
 // sequence. main() only constructs it and runs it.
 //
 // Launch, in order:
+//  0. planLaunch() (before the GUI): the command line, a command handed to a
+//     running Sayline, the desktop session.
 //  1. construction: QApplication (never quits when its last window closes),
-//     then the one-per-session check. A second launch asks the running
-//     Sayline to start dictation, and run() returns at once.
-//  2. AppState::shared() is built (engines, shortcuts, output targets);
-//     WindowManager::shared() receives the QML engine for the panel content.
+//     then the one-per-session check. A second launch hands its command to
+//     the running Sayline (a plain launch: start dictation), and run()
+//     returns at once.
+//  2. the platform adapters are chosen from the session; AppState::shared()
+//     is built (engines, shortcuts, output targets); WindowManager::shared()
+//     receives the QML engine for the panel content.
 //  3. run(): the scenes are built (every builder given to addScene, in order),
 //     then, once the event loop runs, dictation starts unless
-//     XCODE_RUNNING_FOR_PREVIEWS is "1".
+//     XCODE_RUNNING_FOR_PREVIEWS is "1" (or the settings open, for --settings).
 //
 // Hook for the tray item and the settings window: call addScene() before
 // run() (see the marked block in main.cpp). A scene builder receives this
@@ -32,7 +38,7 @@ class MainApp
 public:
     using SceneBuilder = std::function<void(MainApp &app)>;
 
-    MainApp(int &argc, char **argv);
+    MainApp(int &argc, char **argv, LaunchPlan plan);
     ~MainApp();
 
     // False for a second launch that handed over to the running Sayline.
@@ -52,8 +58,11 @@ private:
     void applicationDidFinishLaunching();
     // Dictation errors go to stderr, for the terminal or the session log.
     void reportDictationErrors();
+    // A command from another launch (`sayline --toggle`, …).
+    void runCommand(InstanceCommand command);
 
     QApplication m_application;
+    LaunchPlan m_plan;
     std::unique_ptr<SingleInstance> m_singleInstance;
     std::unique_ptr<QQmlEngine> m_engine;
     std::vector<SceneBuilder> m_sceneBuilders;

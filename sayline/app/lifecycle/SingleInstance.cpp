@@ -2,23 +2,23 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
-const QByteArray startDictationMessage = "startDictation\n";
+const QByteArray answer = "ok\n";
 
 QString runtimeFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder;
+    // Read directly: QStandardPaths would want an application object, and the
+    // commands that only hand over run without one, for speed.
+    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return folder.isEmpty() ? QDir::tempPath() : folder;
 }
 
 QString baseName(const QString &sessionKey)
@@ -26,6 +26,11 @@ QString baseName(const QString &sessionKey)
     QString key = sessionKey;
     key.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
     return QStringLiteral("sayline-%1-%2").arg(::getuid()).arg(key);
+}
+
+int remaining(const QDeadlineTimer &deadline)
+{
+    return int(qMax<qint64>(1, deadline.remainingTime()));
 }
 } // namespace
 
@@ -45,7 +50,12 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::defaultSessionKey()
 {
-    const QString display = qEnvironmentVariable("WAYLAND_DISPLAY", qEnvironmentVariable("DISPLAY"));
+    // A compositor hands its clients "wayland-1"; a test or a terminal may give
+    // the whole path. Both name one session.
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (!wayland.isEmpty())
+        return QFileInfo(wayland).fileName();
+    const QString display = qEnvironmentVariable("DISPLAY");
     return display.isEmpty() ? QStringLiteral("nodisplay") : display;
 }
 
@@ -67,33 +77,50 @@ bool SingleInstance::claim()
     return true;
 }
 
+bool SingleInstance::isClaimedByAnother()
+{
+    if (m_lock.isLocked())
+        return false;
+    if (!m_lock.tryLock(0))
+        return true;
+    m_lock.unlock();
+    return false;
+}
+
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             while (socket->canReadLine()) {
-                if (socket->readLine() == startDictationMessage)
-                    emit dictationRequested();
+                const QString message = QString::fromUtf8(socket->readLine()).trimmed();
+                // Answered first: the sender waits for nothing but the hand-over.
+                socket->write(answer);
+                socket->flush();
+                emit messageReceived(message);
             }
         });
     }
 }
 
-bool SingleInstance::requestDictationFromRunningInstance(int timeoutMs)
+bool SingleInstance::sendToRunningInstance(const QString &message, int timeoutMs)
 {
     // The running process may still be starting: retry until it listens.
     const QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(m_serverName);
-        if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            socket.write(startDictationMessage);
-            const bool written = socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
-            socket.disconnectFromServer();
-            return written;
+        if (socket.waitForConnected(remaining(deadline))) {
+            socket.write(message.toUtf8() + '\n');
+            if (!socket.waitForBytesWritten(remaining(deadline)))
+                return false;
+            while (!socket.canReadLine()) {
+                if (!socket.waitForReadyRead(remaining(deadline)))
+                    return false;
+            }
+            return socket.readLine() == answer;
         }
-        QThread::msleep(50);
+        QThread::msleep(20);
     }
     return false;
 }

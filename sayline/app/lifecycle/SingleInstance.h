@@ -8,8 +8,10 @@
 #include <memory>
 
 // Keeps Sayline to one process per user session (user and display): the
-// first process holds a lock file and listens on a local socket; a later one
-// finds the lock taken and asks the first to start dictation instead.
+// first process holds a lock file and listens on a local socket; a later
+// launch finds the lock taken and hands its request to the first instead.
+//
+// Requests are single lines; the running instance answers each with "ok".
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -18,18 +20,24 @@ public:
     explicit SingleInstance(const QString &sessionKey, QObject *parent = nullptr);
     ~SingleInstance() override;
 
+    // The Wayland socket or X display of this session, the same whichever
+    // form (relative or absolute) the environment gives it in.
     static QString defaultSessionKey();
 
     // True when this process became the session's Sayline; it then listens.
     bool claim();
-    // Asks the running Sayline to start dictation; false when none answered.
-    bool requestDictationFromRunningInstance(int timeoutMs = 3000);
+    // Whether another live process holds the session now (it may still be
+    // starting and not listen yet).
+    bool isClaimedByAnother();
+    // Sends `message` to the running Sayline and waits for its answer; false
+    // when none answered within the time (a starting one is waited for).
+    bool sendToRunningInstance(const QString &message, int timeoutMs = 3000);
 
     QString serverName() const { return m_serverName; }
 
 signals:
-    // Another launch asked this process to start dictation.
-    void dictationRequested();
+    // Another launch sent this request (already answered).
+    void messageReceived(const QString &message);
 
 private:
     void onNewConnection();

@@ -31,7 +31,8 @@ QRegion roundedRegion(int width, int height, int radius)
 MainPanel::MainPanel(const ContentFactory &contentFactory, PanelWindowHints *hints)
 {
     setObjectName(QStringLiteral("main"));
-    setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+    setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
+             | (hints ? hints->extraWindowFlags() : Qt::WindowFlags()));
     QSurfaceFormat surfaceFormat = format();
     surfaceFormat.setAlphaBufferSize(8);
     setFormat(surfaceFormat);

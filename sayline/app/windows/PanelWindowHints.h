@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
+#include <QWindow>
 
-class QWindow;
+#include <memory>
 
 // Window-system hints of the floating panel that Qt's window flags do not
 // cover. Applied after the native window exists and before it is first shown.
@@ -18,6 +18,15 @@ public:
     // the panel clips itself to its rounded shape instead.
     virtual bool hasCompositor() = 0;
 
+    // Window flags the panel needs on top of its own, set before the native
+    // window is created.
+    virtual Qt::WindowFlags extraWindowFlags() const { return {}; }
+
+    // How the panel lives on the X display: managed by the X11 session's
+    // window manager, or unmanaged (override-redirect) on XWayland, where the
+    // Wayland compositor would hand a managed X window the keyboard focus.
+    enum class Placement { managed, unmanaged };
+
     // The adapter of the running window system (does nothing where it has no work).
-    static std::unique_ptr<PanelWindowHints> platformHints();
+    static std::unique_ptr<PanelWindowHints> platformHints(Placement placement = Placement::managed);
 };

@@ -31,7 +31,7 @@ private slots:
     void requestWithoutARunningInstanceFails()
     {
         SingleInstance nobody(freshKey());
-        QVERIFY(!nobody.requestDictationFromRunningInstance(300));
+        QVERIFY(!nobody.sendToRunningInstance(QStringLiteral("toggle"), 300));
     }
 };
 

@@ -16,3 +16,9 @@ qt_add_executable(tst_qml_singletons ${CMAKE_CURRENT_LIST_DIR}/tst_qml_singleton
 target_link_libraries(tst_qml_singletons PRIVATE sayline_app sayline_appplugin Qt6::Test)
 add_test(NAME sayline_qml_singletons COMMAND ${SAYLINE_WITH_SERVICES} --home -- $<TARGET_FILE:tst_qml_singletons>)
 set_tests_properties(sayline_qml_singletons PROPERTIES TIMEOUT 60 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+
+# The command line, and the compositor binding lines the settings show.
+qt_add_executable(tst_command_line ${CMAKE_CURRENT_LIST_DIR}/tst_command_line.cpp)
+target_link_libraries(tst_command_line PRIVATE sayline_app Qt6::Test)
+add_test(NAME sayline_command_line COMMAND tst_command_line)
+set_tests_properties(sayline_command_line PROPERTIES TIMEOUT 60)

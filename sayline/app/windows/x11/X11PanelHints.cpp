@@ -29,14 +29,20 @@ xcb_connection_t *qtConnection()
 }
 } // namespace
 
-std::unique_ptr<PanelWindowHints> PanelWindowHints::platformHints()
+std::unique_ptr<PanelWindowHints> PanelWindowHints::platformHints(Placement placement)
 {
-    return std::make_unique<X11PanelHints>(qtConnection());
+    return std::make_unique<X11PanelHints>(qtConnection(), placement);
 }
 
-X11PanelHints::X11PanelHints(xcb_connection_t *connection)
+X11PanelHints::X11PanelHints(xcb_connection_t *connection, Placement placement)
     : m_connection(connection)
+    , m_placement(placement)
 {
+}
+
+Qt::WindowFlags X11PanelHints::extraWindowFlags() const
+{
+    return m_placement == Placement::unmanaged ? Qt::BypassWindowManagerHint : Qt::WindowFlags();
 }
 
 xcb_atom_t X11PanelHints::atom(const char *name)
@@ -93,8 +99,9 @@ void X11PanelHints::applyPanelHints(QWindow &window)
 
 bool X11PanelHints::hasCompositor()
 {
-    if (!m_connection)
-        return true; // not X11: leave translucency to the platform
+    // Not X11, or XWayland: the Wayland compositor blends every window.
+    if (!m_connection || m_placement == Placement::unmanaged)
+        return true;
     // Sayline runs on the display's first screen (DISPLAY=:n or :n.0).
     const QByteArray selection = "_NET_WM_CM_S0";
     Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(

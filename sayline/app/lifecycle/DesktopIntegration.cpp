@@ -1,0 +1,38 @@
+// AppState: what the settings show of the desktop session, and the commands
+// the user binds where the compositor owns the global shortcuts.
+#include "AppState.h"
+
+#include "ApplicationShortcuts.h"
+#include "CompositorBinding.h"
+#include "Pasteboard.h"
+
+void AppState::setDesktopSession(const DesktopSession &session)
+{
+    const bool before = shortcutsSetInCompositor();
+    m_desktopSession = session;
+    if (before != shortcutsSetInCompositor())
+        emit desktopSessionChanged();
+}
+
+bool AppState::shortcutsSetInCompositor() const
+{
+    return m_desktopSession.isWayland();
+}
+
+QString AppState::compositorBindingLine(const QString &shortcutName) const
+{
+    const bool cancel = shortcutName == ApplicationShortcuts::closeMainWindow().rawValue;
+    const KeyboardShortcuts::Name &name =
+        cancel ? ApplicationShortcuts::closeMainWindow() : ApplicationShortcuts::toggleMainWindow();
+    const QString command = cancel ? QStringLiteral("sayline --cancel") : QStringLiteral("sayline --toggle");
+    const std::optional<KeyboardShortcuts::Shortcut> shortcut = KeyboardShortcuts::getShortcut(name);
+    if (!shortcut)
+        return command;
+    return ::compositorBindingLine(m_desktopSession.compositor, *shortcut, command);
+}
+
+void AppState::copyToClipboard(const QString &text)
+{
+    m_pasteboard->clearContents();
+    m_pasteboard->setString(text);
+}
