@@ -70,6 +70,12 @@ colours=$(convert "$work/panel.png" -format '%k' info:)
 [ "$colours" -gt 8 ] || fail "the panel is not drawn on the output ($colours colours)"
 grim "$artifacts/wayland-listening.png" || true
 [ "$(focused_app)" = dictation-target ] || fail "the panel took the focus"
+# On every workspace: an empty one shows it too.
+swaymsg workspace 2 >/dev/null
+grim -g "$X,$Y ${WIDTH}x${HEIGHT}" "$work/panel-2.png"
+[ "$(convert "$work/panel-2.png" -format '%k' info:)" -gt 8 ] || fail "the panel is not shown on another workspace"
+swaymsg workspace 1 >/dev/null
+wait_for 5 sh -c '[ "$(focused_app)" = dictation-target ]' || fail "the terminal lost the focus"
 
 "$say_into_mic" "The quick brown fox jumps over the lazy dog."
 sleep 3
