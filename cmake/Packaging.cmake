@@ -16,6 +16,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/icons/io.sayline.Sayline.svg
 file(GLOB keyboardshortcuts_translations ${PROJECT_SOURCE_DIR}/KeyboardShortcuts/resources/*.json)
 install(FILES ${keyboardshortcuts_translations}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/sayline/KeyboardShortcuts_KeyboardShortcuts)
+# The formatting rules of the recognizer's words, one JSON file per language (English
+# is also built into libvoxcore); another language is a file added here.
+file(GLOB voxcore_formatting_rules ${PROJECT_SOURCE_DIR}/voxcore/resources/formatting/*.json)
+install(FILES ${voxcore_formatting_rules} DESTINATION ${CMAKE_INSTALL_DATADIR}/sayline/formatting)
 
 # The programs find libvoxcore beside them under any prefix (/usr/local without
 # ldconfig, a private prefix, a relocated tree).

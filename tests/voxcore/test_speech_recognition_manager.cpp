@@ -56,6 +56,8 @@ public:
     std::function<void(float)> levels;
     std::optional<TranscriptStream::Continuation> producer;
     int terminations = 0;
+    bool punctuates = false;
+    bool writesPunctuation() const override { return punctuates; }
 };
 
 struct Fixture
@@ -411,6 +413,31 @@ private slots:
         QCOMPARE(manager.errorMessage(), QStringLiteral("Recognition failed: unreadable"));
         QVERIFY(manager.transcriptionResult().isEmpty());
         QVERIFY(!manager.isTranscribing());
+    }
+
+    void transcriptsAreFormattedFromTheNextTranscriptionOn()
+    {
+        Fixture fixture;
+        auto &manager = *fixture.manager;
+        const QString recognized = QStringLiteral("hello world period\ni am here");
+        const auto listenTo = [&] {
+            manager.stopMicrophoneTranscription();
+            fixture.start();
+            fixture.producer().yield(recognized);
+            settle();
+            return manager.transcriptionResult();
+        };
+        // Unformatted, the utterances (one per line) are joined by spaces.
+        QCOMPARE(listenTo(), QStringLiteral("hello world period i am here"));
+        manager.setTranscriptFormatting(TranscriptFormatting{});
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("hello world period i am here")); // the next one
+        QCOMPARE(listenTo(), QStringLiteral("Hello world. I am here"));
+        fixture.provider->fileText = QStringLiteral("twenty three");
+        QCoro::waitFor(manager.transcribeAudioFile(QUrl::fromLocalFile("/tmp/speech.wav")));
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("23"));
+        // A recognizer that writes punctuation itself is left alone.
+        fixture.provider->punctuates = true;
+        QCOMPARE(listenTo(), QStringLiteral("hello world period i am here"));
     }
 };
 

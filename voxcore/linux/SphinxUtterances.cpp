@@ -60,15 +60,17 @@ void SphinxUtterances::endUtterance()
 
 std::string SphinxUtterances::transcript() const
 {
+    // One utterance per line: the formatting of the words needs to know where they end
+    // ("scratch that" removes the last one).
     std::string text;
     for (const auto &utterance : m_finished) {
         if (!text.empty())
-            text += ' ';
+            text += '\n';
         text += utterance;
     }
     if (!m_current.empty()) {
         if (!text.empty())
-            text += ' ';
+            text += '\n';
         text += m_current;
     }
     return text;

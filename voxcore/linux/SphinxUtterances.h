@@ -9,7 +9,7 @@ struct ps_decoder_s;
 // Decodes one audio stream as a series of utterances: an utterance ends where
 // the decoder's voice detection hears the end of speech and the next one
 // starts, so a long dictation with pauses keeps every sentence. The
-// transcript is the finished utterances plus the current hypothesis.
+// transcript is the finished utterances plus the current hypothesis, one per line.
 class SphinxUtterances
 {
 public:

@@ -51,6 +51,11 @@ bool AppleSpeechProvider::isAvailable() const
     return speechRecognizer && speechRecognizer->isAvailable();
 }
 
+bool AppleSpeechProvider::writesPunctuation() const
+{
+    return speechRecognizer && speechRecognizer->writesPunctuation();
+}
+
 QList<Locale> AppleSpeechProvider::supportedLocales() const
 {
     QList<Locale> locales = m_speechRecognition->supportedLocales();

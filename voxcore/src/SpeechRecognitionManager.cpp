@@ -8,6 +8,7 @@
 #include "PlainStringOrder.h"
 #include "MicrophoneAccess.h"
 #include "async/CancellableTask.h"
+#include "formatting/TranscriptFormatter.h"
 #include "platform/LocaleServices.h"
 #include "platform/MicrophoneAuthorization.h"
 
@@ -186,6 +187,7 @@ QCoro::Task<> SpeechRecognitionManager::transcribeAudioFile(QUrl url)
     setIsTranscribing(true);
     setTranscriptionResult(QString());
     setErrorMessage(std::nullopt);
+    prepareFormatter();
 
     std::exception_ptr failure;
     QString text;
@@ -202,7 +204,7 @@ QCoro::Task<> SpeechRecognitionManager::transcribeAudioFile(QUrl url)
     if (failure)
         setErrorMessage(localizedDescription(failure));
     else
-        setTranscriptionResult(text);
+        setTranscriptionResult(written(text));
     setIsTranscribing(false);
 }
 
@@ -217,6 +219,7 @@ QCoro::Task<> SpeechRecognitionManager::startMicrophoneTranscription()
     m_normalizedSamples.clear();
     emit normalizedSamplesChanged();
     setCurrentAmplitude(LevelWindow::defaultAmplitude);
+    prepareFormatter();
 
     const Locale locale = m_currentLocale;
     auto onAmplitudeUpdate = [alive](float level) {
@@ -264,7 +267,7 @@ QCoro::Task<> SpeechRecognitionManager::consumeMicrophoneStream(TranscriptStream
                 co_return;
             if (!text)
                 break;
-            setTranscriptionResult(*text);
+            setTranscriptionResult(written(*text));
         }
     } catch (...) {
         failure = std::current_exception();
@@ -292,7 +295,7 @@ void SpeechRecognitionManager::catchUpWithSpeech()
     if (!apple)
         return;
     if (const std::optional<QString> caughtUp = apple->transcriptOnceCaughtUp(AppleSpeechProvider::stopCatchUpBound))
-        setTranscriptionResult(*caughtUp);
+        setTranscriptionResult(written(*caughtUp));
 }
 
 void SpeechRecognitionManager::stopMicrophoneTranscription()
@@ -305,7 +308,7 @@ void SpeechRecognitionManager::stopMicrophoneTranscription()
     if (auto *apple = dynamic_cast<AppleSpeechProvider *>(currentProvider.get())) {
         const std::optional<QString> caughtUp = apple->stopMicrophoneTranscription();
         if (listening && caughtUp)
-            setTranscriptionResult(*caughtUp);
+            setTranscriptionResult(written(*caughtUp));
     }
     setIsTranscribing(false);
     setCurrentAmplitude(LevelWindow::defaultAmplitude);
@@ -323,6 +326,26 @@ void SpeechRecognitionManager::clearTranscription()
 void SpeechRecognitionManager::handleAmplitudeUpdate(float level)
 {
     LevelWindow::apply(*this, m_normalizedSamples, level);
+}
+
+void SpeechRecognitionManager::setTranscriptFormatting(std::optional<TranscriptFormatting> formatting)
+{
+    m_formatting = std::move(formatting);
+}
+
+void SpeechRecognitionManager::prepareFormatter()
+{
+    m_formatter.reset();
+    if (m_formatting && !currentProvider->writesPunctuation())
+        m_formatter = std::make_unique<TranscriptFormatter>(FormattingRules::forLocale(m_currentLocale), *m_formatting);
+}
+
+QString SpeechRecognitionManager::written(const QString &recognized)
+{
+    if (m_formatter)
+        return m_formatter->format(recognized);
+    QString words = recognized;
+    return words.replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
 size_t qHash(SpeechRecognitionManager::Provider provider, size_t seed) noexcept

@@ -34,6 +34,8 @@ public:
     QCoro::Task<QString> transcribeAudioFile(QUrl url, Locale locale) override;
     QCoro::Task<TranscriptStream> transcribeMicrophone(Locale locale,
                                                        std::function<void(float)> onAmplitudeUpdate) override;
+    // Asks the recognizer of the language last used.
+    bool writesPunctuation() const override;
 
     // Stops the audio engine of the running microphone transcription, lets the recognizer
     // catch up with the audio captured until then (for at most stopCatchUpBound), ends the

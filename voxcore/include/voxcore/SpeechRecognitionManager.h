@@ -2,6 +2,7 @@
 
 #include <voxcore/Locale.h>
 #include <voxcore/SpeechRecognitionProvider.h>
+#include <voxcore/TranscriptFormatting.h>
 
 #include <QCoro/QCoroTask>
 #include <QList>
@@ -16,6 +17,7 @@
 class CancellableTask;
 class LocaleServices;
 class MicrophoneAuthorization;
+class TranscriptFormatter;
 
 // The application's one way to turn speech into text: holds the recognition language, the
 // permission state, the live transcript, the last error text and the input level, and drives
@@ -100,6 +102,12 @@ public:
     Q_INVOKABLE void stopMicrophoneTranscription();
     Q_INVOKABLE void clearTranscription();
 
+    // How transcriptionResult is written from the recognizer's words, from the next
+    // transcription on; nothing (the initial value) keeps the words as recognized, its
+    // utterances joined by spaces. Not applied when the provider writes punctuation itself.
+    void setTranscriptFormatting(std::optional<TranscriptFormatting> formatting);
+    std::optional<TranscriptFormatting> transcriptFormatting() const { return m_formatting; }
+
 signals:
     void isTranscribingChanged();
     void transcriptionResultChanged();
@@ -117,6 +125,10 @@ private:
     QCoro::Task<bool> checkPermission();
     QCoro::Task<> consumeMicrophoneStream(TranscriptStream stream, std::shared_ptr<CancellableTask> task);
     void cancelMicrophoneTask();
+    // A formatter for a new transcription, in the current language (none for raw words).
+    void prepareFormatter();
+    // The recognizer's transcript as shown and delivered.
+    QString written(const QString &recognized);
 
     bool m_isTranscribing = false;
     QString m_transcriptionResult;
@@ -131,6 +143,8 @@ private:
     std::shared_ptr<CancellableTask> microphoneTask;
     std::shared_ptr<MicrophoneAuthorization> m_microphone;
     std::shared_ptr<LocaleServices> m_localeServices;
+    std::optional<TranscriptFormatting> m_formatting;
+    std::unique_ptr<TranscriptFormatter> m_formatter;
 };
 
 size_t qHash(SpeechRecognitionManager::Provider provider, size_t seed = 0) noexcept;

@@ -11,8 +11,8 @@
 #include <functional>
 
 // The transcript of a microphone transcription: each element is the whole text recognised
-// so far (replace, do not append). It ends normally after the final result, or with one
-// SpeechRecognitionError.
+// so far (replace, do not append), its utterances (stretches of speech between pauses) one per
+// line. It ends normally after the final result, or with one SpeechRecognitionError.
 using TranscriptStream = AsyncStream<QString>;
 
 // A speech recognition back end, as the manager drives it. Failing operations throw
@@ -39,4 +39,7 @@ public:
     // 1) of every captured buffer, on the main thread.
     virtual QCoro::Task<TranscriptStream> transcribeMicrophone(Locale locale,
                                                                std::function<void(float)> onAmplitudeUpdate) = 0;
+    // Whether the recognizer writes punctuation and capitals itself: then its text is not
+    // formatted again (TranscriptFormatting).
+    virtual bool writesPunctuation() const { return false; }
 };

@@ -11,7 +11,9 @@
 //    status, on any thread (on this system there is no prompt: authorized).
 //  - A recognition task calls its ResultHandler any number of times on the recognizer's own
 //    thread, with (result, no error) or (no result, error). result.formattedString is always
-//    the whole transcript so far; the last result has isFinal = true. After cancel() no new
+//    the whole transcript so far, its utterances (speech between pauses) one per line, the
+//    finished ones unchanged from one result to the next; the last result has isFinal = true.
+//    A recognizer that writes punctuation and capitals itself says so (writesPunctuation()). After cancel() no new
 //    call starts (one already running may finish). cancel() is idempotent and never blocks.
 //  - AudioBufferRecognitionTask::append() is called on the capture thread for every captured
 //    buffer, in the buffer's own format (the recognizer converts); it never blocks on decoding.
@@ -82,6 +84,7 @@ class SpeechRecognizer
 public:
     virtual ~SpeechRecognizer() = default;
     virtual bool isAvailable() const = 0;
+    virtual bool writesPunctuation() const { return false; }
     virtual std::shared_ptr<AudioBufferRecognitionTask> recognitionTask(const AudioBufferRecognitionRequest &request,
                                                                         RecognitionResultHandler handler) = 0;
     virtual std::shared_ptr<RecognitionTask> recognitionTask(const FileRecognitionRequest &request,
