@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AlertPresenter;
 class KeyboardInjector;
@@ -122,6 +123,8 @@ private:
     void loadOutputTargets();
     void scheduleAccessibilityCheck();
     void showAccessibilityAlert();
+    // The text to the output targets (nothing when empty).
+    void deliverText(const QString &text);
     void insertText(const QString &text);
     QCoro::Task<> typePendingInsertions();
     QCoro::Task<bool> waitUntilNoModifierHeld();
@@ -130,6 +133,8 @@ private:
     QCoro::Task<> restartListening();
     QCoro::Task<> startDictationAfterShortcutDelay();
     void deliverStopClearHide();
+    // Delivers a finished dictation's text once decoded, in the order the dictations ended.
+    QCoro::Task<> deliverOnceDecoded(QCoro::Task<QString> finishing);
     void stopClearHide();
 
     std::unique_ptr<RecordingManager> m_recordingManager;
@@ -144,4 +149,6 @@ private:
     // Texts waiting to be typed, oldest first, and whether a typing task runs.
     QQueue<QString> m_pendingInsertions;
     bool m_typing = false;
+    // Ended dictations still decoding, oldest first; each holds its text once decoded.
+    QQueue<std::shared_ptr<std::optional<QString>>> m_decodingDictations;
 };
