@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AlertPresenter;
 class KeyboardInjector;
@@ -139,6 +140,8 @@ private:
     void loadOutputTargets();
     void scheduleAccessibilityCheck();
     void showAccessibilityAlert();
+    // The text to the output targets (nothing when empty).
+    void deliverText(const QString &text);
     void insertText(const QString &text);
     QCoro::Task<> typePendingInsertions();
     QCoro::Task<bool> waitUntilNoModifierHeld();
@@ -147,6 +150,8 @@ private:
     QCoro::Task<> restartListening();
     QCoro::Task<> startDictationAfterShortcutDelay();
     void deliverStopClearHide();
+    // Delivers a finished dictation's text once decoded, in the order the dictations ended.
+    QCoro::Task<> deliverOnceDecoded(QCoro::Task<QString> finishing);
     void stopClearHide();
 
     std::unique_ptr<RecordingManager> m_recordingManager;
@@ -162,4 +167,6 @@ private:
     // Texts waiting to be typed, oldest first, and whether a typing task runs.
     QQueue<QString> m_pendingInsertions;
     bool m_typing = false;
+    // Ended dictations still decoding, oldest first; each holds its text once decoded.
+    QQueue<std::shared_ptr<std::optional<QString>>> m_decodingDictations;
 };

@@ -1,5 +1,5 @@
-// AppState: the dictation flow. Everywhere the order is the same: delivery
-// first (it reads the transcript), then stop, then clear, then the panel closes.
+// AppState: the dictation flow. Everywhere the order is the same: stop, clear,
+// the panel closes; a delivering end then hands over the text once decoded.
 #include "AppState.h"
 
 #include "PreciseSleep.h"
@@ -85,10 +85,24 @@ void AppState::changeLanguage(const QString &code)
 
 void AppState::deliverStopClearHide()
 {
-    // The words spoken just before the press are often not reported yet.
-    speechRecognitionManager().catchUpWithSpeech();
-    deliverTranscription();
+    // Capture ends now and the panel closes at once; the text follows when the recognizer
+    // has decoded every word spoken until now (the partial results trail the speech).
+    auto finishing = speechRecognitionManager().finishMicrophoneTranscription();
     stopClearHide();
+    deliverOnceDecoded(std::move(finishing));
+}
+
+QCoro::Task<> AppState::deliverOnceDecoded(QCoro::Task<QString> finishing)
+{
+    QPointer<AppState> self(this);
+    const auto decoded = std::make_shared<std::optional<QString>>();
+    m_decodingDictations.enqueue(decoded);
+    const QString text = co_await finishing;
+    if (!self)
+        co_return;
+    *decoded = text;
+    while (!m_decodingDictations.isEmpty() && m_decodingDictations.head()->has_value())
+        deliverText(**m_decodingDictations.dequeue());
 }
 
 void AppState::stopClearHide()

@@ -13,6 +13,7 @@
 
 #include <QCoro/QCoroTask>
 #include <QTest>
+#include <QTimer>
 
 #include <thread>
 
@@ -162,9 +163,25 @@ private slots:
         QVERIFY2(std::abs(*measured - level) < 1e-5f, qPrintable(QString::number(*measured)));
     }
 
-    void microphoneTranscriptionStreamsResultsAndLogsThem()
+    void microphoneTranscriptionStreamsResultsAndLogsThemOnlyWhenAsked_data()
     {
+        QTest::addColumn<QByteArray>("logTranscripts"); // SAYLINE_LOG_TRANSCRIPTS; empty: unset
+        QTest::addColumn<bool>("logged");
+        QTest::newRow("by default the words stay out of the log") << QByteArray() << false;
+        QTest::newRow("asked for") << QByteArray("1") << true;
+        QTest::newRow("anything else") << QByteArray("yes") << false;
+    }
+
+    void microphoneTranscriptionStreamsResultsAndLogsThemOnlyWhenAsked()
+    {
+        QFETCH(QByteArray, logTranscripts);
+        QFETCH(bool, logged);
+        if (logTranscripts.isEmpty())
+            qunsetenv("SAYLINE_LOG_TRANSCRIPTS");
+        else
+            qputenv("SAYLINE_LOG_TRANSCRIPTS", logTranscripts);
         OutputCapture out;
+        OutputCapture err(STDERR_FILENO);
         Rig rig;
         TranscriptStream stream = rig.startMicrophone();
 
@@ -195,12 +212,15 @@ private slots:
         QCOMPARE(engine->removeTapCalls, 1);
         QCOMPARE(task->cancelCalls, 1);
 
-        QCOMPARE(out.text(),
-                 QStringLiteral("[AppleSpeechProvider] Start microphone transcription...\n"
-                                "[AppleSpeechProvider] Recognition transcription: hello, isFinal: false\n"
-                                "[AppleSpeechProvider] Recognition transcription: hello world, isFinal: false\n"
-                                "[AppleSpeechProvider] Recognition transcription: hello world again, isFinal: true\n"
-                                "[AppleSpeechProvider] Recognition terminated\n"));
+        const QString transcripts =
+            QStringLiteral("[AppleSpeechProvider] Recognition transcription: hello, isFinal: false\n"
+                           "[AppleSpeechProvider] Recognition transcription: hello world, isFinal: false\n"
+                           "[AppleSpeechProvider] Recognition transcription: hello world again, isFinal: true\n");
+        QCOMPARE(out.text(), QStringLiteral("[AppleSpeechProvider] Start microphone transcription...\n")
+                                 + (logged ? transcripts : QString())
+                                 + QStringLiteral("[AppleSpeechProvider] Recognition terminated\n"));
+        QCOMPARE(err.text(), QString());
+        qunsetenv("SAYLINE_LOG_TRANSCRIPTS");
     }
 
     void aRecognizerErrorEndsTheStream()
@@ -264,56 +284,122 @@ private slots:
         QVERIFY(rig.engines.made.isEmpty());
     }
 
-    void stoppingCatchesUpWithTheCaptureThenEndsAudioAndCancels()
+    void stoppingEndsAtOnceWithoutWaitingForTheRecognizer()
     {
         OutputCapture out;
         Rig rig;
-        QCOMPARE(rig.provider->stopMicrophoneTranscription(), std::nullopt); // nothing to stop
+        rig.provider->stopMicrophoneTranscription(); // nothing to stop
         TranscriptStream stream = rig.startMicrophone();
         auto engine = rig.engines.made.first();
         auto task = rig.task();
-        task->caughtUpTranscript = QStringLiteral("every word said");
-        std::optional<bool> captureStoppedWhenAsked;
-        task->whenAskedToCatchUp = [&] { captureStoppedWhenAsked = !engine->running && !engine->tap; };
 
-        QCOMPARE(rig.provider->stopMicrophoneTranscription(), std::optional<QString>(QStringLiteral("every word said")));
-        QCOMPARE(captureStoppedWhenAsked, std::optional<bool>(true)); // the audio to catch up with was final
-        QCOMPARE(task->catchUpBounds, QList{AppleSpeechProvider::stopCatchUpBound});
+        rig.provider->stopMicrophoneTranscription();
         QCOMPARE(task->endAudioCalls, 1);
         QCOMPARE(task->cancelCalls, 1);
         QCOMPARE(engine->stopCalls, 1);
         QCOMPARE(engine->removeTapCalls, 1);
-        QCOMPARE(rig.provider->stopMicrophoneTranscription(), std::nullopt); // fields are cleared: nothing twice
+        rig.provider->stopMicrophoneTranscription(); // fields are cleared: nothing twice
         QCOMPARE(task->endAudioCalls, 1);
         QCOMPARE(engine->stopCalls, 1);
         QCOMPARE(out.text().count("[AppleSpeechProvider] Stopping microphone transcription\n"), 3);
     }
 
-    void aStopKeepsTheWordsTheRecognizerHadNotReportedYet()
+    void finishingStopsTheCaptureAtOnceAndWaitsForTheFinalResult()
+    {
+        Rig rig;
+        QCOMPARE(QCoro::waitFor(rig.provider->finishMicrophoneTranscription()), QString()); // nothing runs
+        TranscriptStream stream = rig.startMicrophone();
+        auto engine = rig.engines.made.first();
+        auto task = rig.task();
+        std::optional<bool> captureStoppedAtEnd;
+        task->whenAudioEnds = [&] { captureStoppedAtEnd = !engine->running && !engine->tap; };
+        fromRecognizerThread([task] { task->deliver("every word"); });
+
+        auto finishing = rig.provider->finishMicrophoneTranscription();
+        QCOMPARE(captureStoppedAtEnd, std::optional<bool>(true)); // the audio to decode is final
+        QVERIFY(!finishing.isReady());
+        stream.cancel(); // the consumer lets go: recognition goes on
+        settle();
+        QCOMPARE(task->cancelCalls, 0);
+
+        // A new dictation meanwhile has its own capture and task.
+        TranscriptStream next = rig.startMicrophone();
+        QCOMPARE(rig.engines.made.size(), 2);
+        QVERIFY(rig.engines.made.last()->running);
+
+        fromRecognizerThread([task] { task->deliver("every word said", true); });
+        QCOMPARE(QCoro::waitFor(std::move(finishing)), QStringLiteral("every word said"));
+        QCOMPARE(rig.task()->endAudioCalls + rig.task()->cancelCalls, 0);
+    }
+
+    void finishingWaitsWhileTheRecognizerDecodes_data()
+    {
+        QTest::addColumn<QString>("recognizer");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("toldOnStderr");
+        // The bound is 50 ms; a slow recognizer takes six times that, decoding all along.
+        QTest::newRow("slow but decoding: every word") << "slow" << "secret words and more" << false;
+        QTest::newRow("stuck: what there is") << "stuck" << "secret words" << true;
+        QTest::newRow("failing: what there is") << "fails" << "secret words" << false;
+    }
+
+    void finishingWaitsWhileTheRecognizerDecodes()
+    {
+        QFETCH(QString, recognizer);
+        QFETCH(QString, text);
+        QFETCH(bool, toldOnStderr);
+        OutputCapture err(STDERR_FILENO);
+        Rig rig;
+        TranscriptStream stream = rig.startMicrophone();
+        auto task = rig.task();
+        fromRecognizerThread([task] { task->deliver("secret words"); });
+        QTimer decoding;
+        int steps = 0;
+        QObject::connect(&decoding, &QTimer::timeout, [&] {
+            task->decoded += std::chrono::milliseconds(100);
+            if (++steps == 30)
+                fromRecognizerThread([task] { task->deliver("secret words and more", true); });
+        });
+        if (recognizer == "slow")
+            decoding.start(10);
+        if (recognizer == "fails")
+            task->whenAudioEnds = [task] { fromRecognizerThread([task] { task->fail("decoder broke"); }); };
+
+        QCOMPARE(QCoro::waitFor(rig.provider->finishMicrophoneTranscription(std::chrono::milliseconds(50))), text);
+        QCOMPARE(task->cancelCalls, 1);
+        QTest::qWait(120); // past the bound once more: nothing more happens
+        const QString said = err.text();
+        QCOMPARE(said.contains("decoded nothing for 0.05 s"), toldOnStderr);
+        QVERIFY(!said.contains("secret"));
+    }
+
+    void aFinishedDictationKeepsItsWordsWhileTheNextOneRuns()
     {
         ManagerRig rig;
         auto &manager = rig.manager;
-        auto live = rig.dictate("call me");
-        live->caughtUpTranscript = QStringLiteral("call me tomorrow");
-        manager.catchUpWithSpeech(); // before delivery: the words so far, still listening
-        QCOMPARE(manager.transcriptionResult(), QStringLiteral("call me tomorrow"));
-        QVERIFY(manager.isTranscribing() && rig.engines.made.last()->running);
-        live->caughtUpTranscript = QStringLiteral("call me tomorrow morning");
-        manager.stopMicrophoneTranscription();
-        QCOMPARE(manager.transcriptionResult(), QStringLiteral("call me tomorrow morning"));
+        auto first = rig.dictate("call me");
+        auto finishing = manager.finishMicrophoneTranscription();
+        QVERIFY(!manager.isTranscribing()); // at once, without the recognizer
+        QVERIFY(!finishing.isReady());
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("call me"));
 
-        // A recognizer that did not catch up in time leaves the last reported words.
-        rig.dictate("good night");
+        manager.clearTranscription();
+        auto second = rig.dictate("good night");
+        fromRecognizerThread([first] { first->deliver("call me tomorrow", true); });
+        QCOMPARE(QCoro::waitFor(std::move(finishing)), QStringLiteral("call me tomorrow"));
+        QCOMPARE(manager.transcriptionResult(), QStringLiteral("good night"));
+        QVERIFY(manager.isTranscribing());
+
+        // Cancelling does not wait, and leaves the words reported so far.
         manager.stopMicrophoneTranscription();
+        QCOMPARE(second->cancelCalls, 1);
         QCOMPARE(manager.transcriptionResult(), QStringLiteral("good night"));
 
-        // After a failure the transcript so far stays as it was reported.
-        auto task = rig.dictate("half a");
+        // After a failure the transcript so far is all there is.
+        rig.dictate("half a");
         rig.engines.made.last()->interruption(QStringLiteral("Connection to the sound server lost"));
         settle();
-        task->caughtUpTranscript = QStringLiteral("half a sentence");
-        manager.stopMicrophoneTranscription();
-        QCOMPARE(manager.transcriptionResult(), QStringLiteral("half a"));
+        QCOMPARE(QCoro::waitFor(manager.finishMicrophoneTranscription()), QStringLiteral("half a"));
     }
 
     void aStopFollowedAtOnceByAStartKeepsTheNewDictation()
@@ -324,10 +410,9 @@ private slots:
         auto &manager = rig.manager;
         QCoro::waitFor(manager.startMicrophoneTranscription());
         manager.stopMicrophoneTranscription();
-        // Permission is already granted, so the restart completes before the event loop
-        // runs the first transcription's posted clean-up.
-        auto restart = manager.startMicrophoneTranscription();
-        QVERIFY(restart.isReady());
+        // The restart asks about the microphone off the main thread; whether it or the first
+        // transcription's posted clean-up runs first, the clean-up is the first's alone.
+        QCoro::waitFor(manager.startMicrophoneTranscription());
         settle();
 
         QCOMPARE(rig.engines.made.size(), 2);

@@ -113,19 +113,22 @@ private slots:
         Fixture fixture(microphoneStatus);
         fixture.microphone->answer = microphoneAnswer;
         fixture.provider->authorizationAnswer = speechAnswer;
-        QCOMPARE(fixture.manager->isAuthorized(), microphoneStatus == AuthorizationStatus::authorized);
+        QCOMPARE(fixture.manager->isAuthorized(), true); // the microphone is asked where it is used
 
-        // The construction-time request runs on the next turn of the event loop.
+        // The construction-time request runs on the next turn of the event loop, and asks
+        // for speech recognition only.
         QCOMPARE(fixture.provider->authorizationRequests, 0);
         settle();
         QCOMPARE(fixture.provider->authorizationRequests, 1);
-        QCOMPARE(fixture.manager->isAuthorized(), authorized);
-        QCOMPARE(fixture.microphone->accessRequests, microphoneRequests);
+        QCOMPARE(fixture.manager->isAuthorized(), speechAnswer);
+        QCOMPARE(fixture.microphone->accessRequests, 0);
 
         QCOMPARE(QCoro::waitFor(fixture.manager->requestPermissionIfNeed()), authorized);
+        QCOMPARE(fixture.manager->isAuthorized(), authorized);
+        QCOMPARE(fixture.microphone->accessRequests, microphoneRequests);
     }
 
-    void startingWithoutPermissionChangesNothingElse()
+    void startingWithoutTheMicrophoneChangesNothingElseAndFilesNeedNone()
     {
         Fixture fixture(AuthorizationStatus::denied);
         auto &manager = *fixture.manager;
@@ -139,8 +142,13 @@ private slots:
         QVERIFY(fixture.provider->microphoneLocales.isEmpty());
 
         QCoro::waitFor(manager.transcribeAudioFile(QUrl::fromLocalFile("/tmp/a.wav")));
+        QVERIFY(!manager.errorMessage());
+        QCOMPARE(fixture.provider->fileRequests.size(), 1);
+
+        fixture.provider->authorizationAnswer = false; // the recognizer itself refused
+        QCoro::waitFor(manager.transcribeAudioFile(QUrl::fromLocalFile("/tmp/a.wav")));
         QCOMPARE(manager.errorMessage(), QStringLiteral("Permission denied"));
-        QVERIFY(fixture.provider->fileRequests.isEmpty());
+        QCOMPARE(fixture.provider->fileRequests.size(), 1);
     }
 
     void aStartResetsTheStateAndStreamsTheTranscript()

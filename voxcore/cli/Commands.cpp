@@ -156,9 +156,11 @@ QCoro::Task<int> listen(ListenOptions options)
 
     auto waiting = endings.stream->next();
     co_await waiting;
-    manager.stopMicrophoneTranscription();
+    // Every word heard until now, however far the recognizer lags behind the capture.
+    auto finishing = manager.finishMicrophoneTranscription();
+    const QString text = co_await finishing;
 
-    printLine(manager.transcriptionResult());
+    printLine(text);
     if (const auto error = manager.errorMessage()) {
         printError(*error);
         co_return 1;

@@ -216,8 +216,10 @@ void PulseCapture::Private::connect(std::chrono::milliseconds patience)
         throw std::runtime_error("Cannot ask the sound server for its input: " + contextError());
     waitUntil([this] { return sourceKnown || sourceMissing; });
     endDeadline();
+    if (!sourceKnown && timedOut)
+        throw std::runtime_error("The sound server does not answer");
     if (!sourceKnown)
-        throw std::runtime_error(timedOut ? "The sound server does not answer" : "No audio input device is available");
+        throw NoInputDevice("No audio input device is available");
     format.sampleRate = sourceSpec.rate;
     format.channels = sourceSpec.channels;
 }

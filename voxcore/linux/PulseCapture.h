@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ public:
     };
     using BufferHandler = std::function<void(const float *interleaved, std::size_t frames, const Format &format)>;
     using ErrorHandler = std::function<void(const std::string &message)>;
+    // The server answers but has no input device: nothing to capture, nothing refused.
+    struct NoInputDevice : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
 
     PulseCapture();
     ~PulseCapture(); // stops
@@ -32,7 +37,7 @@ public:
 
     // Connects to the server and learns the default source's format. Throws
     // std::runtime_error with a readable text when no server or source can be
-    // reached within `patience`. Does nothing when already open.
+    // reached within `patience` (NoInputDevice when the server has no source). Does nothing when already open.
     Format open(std::chrono::milliseconds patience = std::chrono::milliseconds(3000));
     // Opens if needed and starts capturing; throws like open(). Handlers run
     // on the capture thread, must not block and must not call stop().

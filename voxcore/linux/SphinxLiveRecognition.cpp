@@ -6,6 +6,7 @@
 #include "SphinxModel.h"
 #include "SphinxUtterances.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -32,31 +33,7 @@ struct SphinxLiveRecognition::State {
     std::deque<Chunk> queue;
     bool ended = false;
     bool cancelled = false;
-    bool stopped = false; // the thread has left its loop
-    // Progress, for whoever waits for the decoder to catch up with the capture.
-    std::condition_variable progressed;
-    std::uint64_t appendedChunks = 0;
-    std::uint64_t decodedChunks = 0;
-    std::string transcriptSoFar;
-
-    void chunkDecoded(std::string transcript)
-    {
-        {
-            std::lock_guard guard(lock);
-            ++decodedChunks;
-            transcriptSoFar = std::move(transcript);
-        }
-        progressed.notify_all();
-    }
-
-    void leave()
-    {
-        {
-            std::lock_guard guard(lock);
-            stopped = true;
-        }
-        progressed.notify_all();
-    }
+    std::atomic<std::uint64_t> decodedSamples = 0; // at the decoder's rate
 
     bool isCancelled()
     {
@@ -81,10 +58,6 @@ struct SphinxLiveRecognition::State {
 
 void SphinxLiveRecognition::State::run()
 {
-    struct Leaving {
-        State *state;
-        ~Leaving() { state->leave(); }
-    } leaving{this};
     try {
         // Wait for the decoder (loading it the first time); another recognition may still hold it.
         std::optional<SphinxModel::Lease> lease;
@@ -107,6 +80,7 @@ void SphinxLiveRecognition::State::run()
             floatToInt16(resampled.data(), resampled.size(), samples);
             if (!samples.empty())
                 utterances.process(samples.data(), samples.size());
+            decodedSamples += samples.size();
         };
         std::string delivered;
         std::deque<Chunk> taken;
@@ -122,7 +96,6 @@ void SphinxLiveRecognition::State::run()
                 if (isCancelled())
                     return;
                 std::string now = utterances.transcript();
-                chunkDecoded(now);
                 if (reportPartialResults && now != delivered) {
                     delivered = std::move(now);
                     onResult(delivered, false);
@@ -176,21 +149,13 @@ void SphinxLiveRecognition::append(const PcmBuffer &buffer)
         if (m_state->ended || m_state->cancelled)
             return;
         m_state->queue.push_back(std::move(chunk));
-        ++m_state->appendedChunks;
     }
     m_state->wake.notify_one();
 }
 
-std::optional<std::string> SphinxLiveRecognition::transcriptOnceDecoded(std::chrono::milliseconds bound)
+std::chrono::milliseconds SphinxLiveRecognition::decodedAudio() const
 {
-    std::unique_lock guard(m_state->lock);
-    const std::uint64_t target = m_state->appendedChunks;
-    const bool caughtUp = m_state->progressed.wait_for(guard, bound, [&] {
-        return m_state->decodedChunks >= target || m_state->stopped || m_state->cancelled;
-    });
-    if (!caughtUp || m_state->decodedChunks < target || m_state->cancelled)
-        return std::nullopt;
-    return m_state->transcriptSoFar;
+    return std::chrono::milliseconds(m_state->decodedSamples * 1000 / static_cast<std::uint64_t>(kSpeechSampleRate));
 }
 
 void SphinxLiveRecognition::endAudio()

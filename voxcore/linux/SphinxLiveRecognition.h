@@ -33,10 +33,8 @@ public:
 
     // A captured buffer in its own format. Never blocks on decoding.
     void append(const PcmBuffer &buffer);
-    // Waits, at most `bound`, until every buffer appended so far is decoded and
-    // returns the whole transcript as of that audio; nothing when the bound
-    // passed first or recognition has ended. Delivers no result itself.
-    std::optional<std::string> transcriptOnceDecoded(std::chrono::milliseconds bound);
+    // How much audio has been decoded so far (any thread).
+    std::chrono::milliseconds decodedAudio() const;
     // No more audio: decode what is queued, then deliver the final result.
     void endAudio();
     // Stop without further results. Returns at once.

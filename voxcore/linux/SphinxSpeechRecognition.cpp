@@ -33,13 +33,8 @@ public:
     }
 
     void append(const PcmBuffer &buffer) override { m_recognition.append(buffer); }
-    std::optional<QString> transcriptOnceCaughtUp(std::chrono::milliseconds bound) override
-    {
-        if (std::optional<std::string> transcript = m_recognition.transcriptOnceDecoded(bound))
-            return QString::fromStdString(*transcript);
-        return std::nullopt;
-    }
     void endAudio() override { m_recognition.endAudio(); }
+    std::chrono::milliseconds decodedAudio() const override { return m_recognition.decodedAudio(); }
     void cancel() override { m_recognition.cancel(); }
 
 private:

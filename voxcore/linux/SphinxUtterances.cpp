@@ -23,6 +23,17 @@ void SphinxUtterances::process(const std::int16_t *samples, std::size_t count)
 {
     if (!m_open)
         throw std::runtime_error("Audio arrived after the end of recognition");
+    m_pending.insert(m_pending.end(), samples, samples + count);
+    std::size_t offset = 0;
+    for (; m_pending.size() - offset >= stepSize; offset += stepSize)
+        decodeStep(m_pending.data() + offset, stepSize);
+    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
+void SphinxUtterances::decodeStep(const std::int16_t *samples, std::size_t count)
+{
+    if (!m_open)
+        throw std::runtime_error("Audio arrived after the end of recognition");
     if (ps_process_raw(m_decoder, samples, count, FALSE, FALSE) < 0)
         throw std::runtime_error("The speech decoder failed to process audio");
     const bool inSpeech = ps_get_in_speech(m_decoder);
@@ -42,6 +53,9 @@ void SphinxUtterances::process(const std::int16_t *samples, std::size_t count)
 
 void SphinxUtterances::finish()
 {
+    if (!m_pending.empty() && m_open)
+        decodeStep(m_pending.data(), m_pending.size());
+    m_pending.clear();
     if (m_open)
         endUtterance();
 }

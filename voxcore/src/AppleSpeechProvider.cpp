@@ -9,8 +9,12 @@
 #include "platform/AudioEngine.h"
 #include "platform/SpeechRecognizer.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <variant>
 
 namespace {
@@ -24,6 +28,111 @@ void log(const char *text)
 
 // How a file recognition ended: its final text or the recognizer's error.
 using FileOutcome = std::variant<QString, PlatformError>;
+
+} // namespace
+
+// What one microphone transcription has reported, and the finish waiting for its end. The
+// recognizer's thread reports; the main thread finishes.
+struct LiveTranscript
+{
+    // The whole transcript as last reported.
+    void report(const QString &text)
+    {
+        std::lock_guard guard(lock);
+        latest = text;
+    }
+    QString latestText()
+    {
+        std::lock_guard guard(lock);
+        return latest;
+    }
+    // The end came, or the finish gave up waiting for it.
+    bool isOver()
+    {
+        std::lock_guard guard(lock);
+        return ended || (finishing && !onEnd);
+    }
+    bool isFinishing()
+    {
+        std::lock_guard guard(lock);
+        return finishing;
+    }
+    // Recognition is over (final result or error): a waiting finish gets `text`.
+    void end(const QString &text)
+    {
+        std::function<void(QString)> done;
+        {
+            std::lock_guard guard(lock);
+            ended = true;
+            latest = text;
+            done = std::exchange(onEnd, nullptr);
+        }
+        if (done)
+            done(text);
+    }
+    // Waits for the end; true when it is still to come, else `done` has had the transcript.
+    bool awaitEnd(std::function<void(QString)> done)
+    {
+        std::unique_lock guard(lock);
+        finishing = true;
+        if (ended) {
+            const QString text = latest;
+            guard.unlock();
+            done(text);
+            return false;
+        }
+        onEnd = std::move(done);
+        return true;
+    }
+    // Past the finish's bound: a waiting finish gets the transcript so far; false when the
+    // end came first.
+    bool giveUp()
+    {
+        std::function<void(QString)> done;
+        QString text;
+        {
+            std::lock_guard guard(lock);
+            done = std::exchange(onEnd, nullptr);
+            text = latest;
+        }
+        if (!done)
+            return false;
+        done(text);
+        return true;
+    }
+
+private:
+    std::mutex lock;
+    QString latest;
+    bool finishing = false;
+    bool ended = false;
+    std::function<void(QString)> onEnd;
+};
+
+namespace {
+
+// Waits for a finishing recognition as long as it decodes, however slowly; one that has decoded
+// nothing for a whole `bound` is given up on, and the transcript so far is delivered.
+void watchFinishing(std::shared_ptr<AudioBufferRecognitionTask> task, std::shared_ptr<LiveTranscript> transcript,
+                    std::chrono::milliseconds bound, std::chrono::milliseconds decodedBefore)
+{
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application)
+        return;
+    QTimer::singleShot(bound, application, [task, transcript, bound, decodedBefore] {
+        if (transcript->isOver())
+            return;
+        const std::chrono::milliseconds decoded = task->decodedAudio();
+        if (decoded != decodedBefore) {
+            watchFinishing(task, transcript, bound, decoded);
+            return;
+        }
+        if (transcript->giveUp())
+            writeErrorLine(QStringLiteral("[AppleSpeechProvider] The recognizer decoded nothing for %1 s: "
+                                          "delivering the transcript so far, the last words are missing")
+                               .arg(bound.count() / 1000.0));
+    });
+}
 
 } // namespace
 
@@ -140,18 +249,28 @@ QCoro::Task<TranscriptStream> AppleSpeechProvider::transcribeMicrophone(Locale l
     request.shouldReportPartialResults = true;
     request.addsPunctuation = true;
 
+    const auto transcript = std::make_shared<LiveTranscript>();
+    liveTranscript = transcript;
+
     TranscriptStream stream([&](TranscriptStream::Continuation continuation) {
-        auto onResult = [continuation](const std::optional<RecognitionResult> &result,
-                                       const std::optional<QString> &error) {
+        auto onResult = [continuation, transcript](const std::optional<RecognitionResult> &result,
+                                                   const std::optional<QString> &error) {
             if (error) {
                 writeLogLine(QStringLiteral("[AppleSpeechProvider] Recognition task error: ") + *error);
+                transcript->end(transcript->latestText());
                 continuation.finish(SpeechRecognitionError::recognitionFailed(std::make_exception_ptr(PlatformError(*error))));
                 return;
             }
             if (!result)
                 return;
-            writeLogLine(QStringLiteral("[AppleSpeechProvider] Recognition transcription: ") + result->formattedString
-                         + QStringLiteral(", isFinal: ") + QLatin1String(result->isFinal ? "true" : "false"));
+            // The user's words stay out of the session's log unless asked for.
+            if (transcriptLoggingEnabled())
+                writeLogLine(QStringLiteral("[AppleSpeechProvider] Recognition transcription: ") + result->formattedString
+                             + QStringLiteral(", isFinal: ") + QLatin1String(result->isFinal ? "true" : "false"));
+            if (result->isFinal)
+                transcript->end(result->formattedString);
+            else
+                transcript->report(result->formattedString);
             continuation.yield(result->formattedString);
             if (result->isFinal)
                 continuation.finish();
@@ -175,45 +294,63 @@ QCoro::Task<TranscriptStream> AppleSpeechProvider::transcribeMicrophone(Locale l
 
         // Releases what THIS transcription created. By the time the clean-up runs, the
         // provider's fields may already hold the next transcription's engine and task.
-        continuation.setOnTermination([engine, task] {
+        // A finishing transcription keeps its recognition task until the final result.
+        continuation.setOnTermination([engine, task, transcript] {
             log("Recognition terminated");
-            postToMainThread([engine, task] {
+            postToMainThread([engine, task, transcript] {
                 engine->stop();
                 engine->removeTap();
-                task->cancel();
+                if (!transcript->isFinishing())
+                    task->cancel();
             });
         });
     });
     co_return stream;
 }
 
-std::optional<QString> AppleSpeechProvider::transcriptOnceCaughtUp(std::chrono::milliseconds bound)
-{
-    if (!recognitionRequest)
-        return std::nullopt;
-    return recognitionRequest->transcriptOnceCaughtUp(bound);
-}
-
-std::optional<QString> AppleSpeechProvider::stopMicrophoneTranscription()
+void AppleSpeechProvider::stopMicrophoneTranscription()
 {
     log("Stopping microphone transcription");
-    // The capture first, so that the audio to catch up with is final: once stopped, the
-    // engine calls the tap no more.
     if (audioEngine) {
         audioEngine->stop();
         audioEngine->removeTap();
     }
-    std::optional<QString> caughtUp;
-    if (recognitionRequest) {
-        caughtUp = recognitionRequest->transcriptOnceCaughtUp(stopCatchUpBound);
+    if (recognitionRequest)
         recognitionRequest->endAudio();
-    }
     if (recognitionTask)
         recognitionTask->cancel();
     audioEngine.reset();
     recognitionRequest.reset();
     recognitionTask.reset();
-    return caughtUp;
+    liveTranscript.reset();
+}
+
+QCoro::Task<QString> AppleSpeechProvider::finishMicrophoneTranscription(std::chrono::milliseconds bound)
+{
+    log("Finishing microphone transcription");
+    // The capture first: once stopped, the engine calls the tap no more, so the audio to
+    // decode is exactly what was captured until now.
+    if (const std::shared_ptr<AudioEngine> engine = std::exchange(audioEngine, nullptr)) {
+        engine->stop();
+        engine->removeTap();
+    }
+    const std::shared_ptr<AudioBufferRecognitionTask> task = std::exchange(recognitionRequest, nullptr);
+    const std::shared_ptr<LiveTranscript> transcript = std::exchange(liveTranscript, nullptr);
+    recognitionTask.reset();
+    if (!task || !transcript)
+        co_return QString();
+
+    std::function<void(std::function<void(QString)>)> waitForEnd = [task, transcript,
+                                                                     bound](std::function<void(QString)> done) {
+        if (!transcript->awaitEnd(std::move(done)))
+            return;
+        task->endAudio();
+        watchFinishing(task, transcript, bound, task->decodedAudio());
+    };
+    auto ended = awaitCallback<QString>(std::move(waitForEnd), QString());
+    const QString text = co_await ended;
+    task->cancel(); // ended, or given up on: no more results
+    co_return text;
 }
 
 std::optional<float> AppleSpeechProvider::inputLevel(const PcmBuffer &buffer)

@@ -134,14 +134,18 @@ void RecordingManager::checkMicrophonePermission()
 QCoro::Task<> RecordingManager::requestMicrophoneAccess()
 {
     const QString denied = QStringLiteral("Microphone access denied");
-    switch (m_microphone->authorizationStatus()) {
+    QPointer<RecordingManager> alive(this);
+    auto asking = microphoneAuthorizationStatus(m_microphone);
+    const AuthorizationStatus status = co_await asking;
+    if (!alive)
+        co_return;
+    switch (status) {
     case AuthorizationStatus::restricted:
     case AuthorizationStatus::denied:
         setIsAuthorized(false);
         setErrorMessage(denied);
         break;
     case AuthorizationStatus::notDetermined: {
-        QPointer<RecordingManager> alive(this);
         auto asked = askForMicrophoneAccess(m_microphone);
         const bool granted = co_await asked;
         if (!alive)

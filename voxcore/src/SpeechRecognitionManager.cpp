@@ -30,10 +30,11 @@ SpeechRecognitionManager::SpeechRecognitionManager(std::unique_ptr<SpeechRecogni
       m_microphone(microphone ? std::move(microphone) : defaultMicrophoneAuthorization()),
       m_localeServices(localeServices ? std::move(localeServices) : defaultLocaleServices())
 {
-    m_isAuthorized = currentProvider->hasPermission()
-                     && m_microphone->authorizationStatus() == AuthorizationStatus::authorized;
+    // The microphone is asked about off the main thread and only where it is used (transcribing
+    // a file needs none): until then it counts as granted.
+    m_isAuthorized = currentProvider->hasPermission();
     // Asks once, after construction has returned; nothing waits for the answer.
-    QTimer::singleShot(0, this, [this] { requestPermissionIfNeed(); });
+    QTimer::singleShot(0, this, [this] { requestSpeechPermission(); });
 }
 
 SpeechRecognitionManager::~SpeechRecognitionManager()
@@ -133,9 +134,21 @@ QCoro::Task<bool> SpeechRecognitionManager::requestPermissionIfNeed()
     co_return m_isAuthorized;
 }
 
+QCoro::Task<bool> SpeechRecognitionManager::requestSpeechPermission()
+{
+    QPointer<SpeechRecognitionManager> alive(this);
+    const bool granted = co_await currentProvider->requestAuthorization();
+    if (!alive)
+        co_return false;
+    if (!granted)
+        setIsAuthorized(false);
+    co_return granted;
+}
+
 QCoro::Task<bool> SpeechRecognitionManager::requestMicrophonePermission()
 {
-    switch (m_microphone->authorizationStatus()) {
+    auto asking = microphoneAuthorizationStatus(m_microphone);
+    switch (co_await asking) {
     case AuthorizationStatus::authorized:
         co_return true;
     case AuthorizationStatus::notDetermined: {
@@ -182,8 +195,14 @@ bool SpeechRecognitionManager::isLanguageSupported(const Locale &locale) const
 QCoro::Task<> SpeechRecognitionManager::transcribeAudioFile(QUrl url)
 {
     QPointer<SpeechRecognitionManager> alive(this);
-    if (!co_await checkPermission())
+    // A file needs the recognizer only: no microphone, no sound server.
+    const bool permitted = co_await requestSpeechPermission();
+    if (!alive)
         co_return;
+    if (!permitted) {
+        setErrorMessage(QStringLiteral("Permission denied"));
+        co_return;
+    }
     setIsTranscribing(true);
     setTranscriptionResult(QString());
     setErrorMessage(std::nullopt);
@@ -287,31 +306,36 @@ void SpeechRecognitionManager::cancelMicrophoneTask()
     }
 }
 
-void SpeechRecognitionManager::catchUpWithSpeech()
-{
-    if (!microphoneTask || !m_isTranscribing)
-        return;
-    auto *apple = dynamic_cast<AppleSpeechProvider *>(currentProvider.get());
-    if (!apple)
-        return;
-    if (const std::optional<QString> caughtUp = apple->transcriptOnceCaughtUp(AppleSpeechProvider::stopCatchUpBound))
-        setTranscriptionResult(written(*caughtUp));
-}
-
 void SpeechRecognitionManager::stopMicrophoneTranscription()
 {
-    // Still listening: the recognizer's transcript as of the stop replaces the last one
-    // delivered, which may trail the speech by the decoder's lag (the last words).
-    const bool listening = microphoneTask != nullptr && m_isTranscribing;
     cancelMicrophoneTask();
     microphoneStream.reset();
-    if (auto *apple = dynamic_cast<AppleSpeechProvider *>(currentProvider.get())) {
-        const std::optional<QString> caughtUp = apple->stopMicrophoneTranscription();
-        if (listening && caughtUp)
-            setTranscriptionResult(written(*caughtUp));
-    }
+    if (auto *apple = dynamic_cast<AppleSpeechProvider *>(currentProvider.get()))
+        apple->stopMicrophoneTranscription();
     setIsTranscribing(false);
     setCurrentAmplitude(LevelWindow::defaultAmplitude);
+}
+
+QCoro::Task<QString> SpeechRecognitionManager::finishMicrophoneTranscription()
+{
+    const bool listening = microphoneTask != nullptr && m_isTranscribing;
+    // Ended by itself (a failure, the sound server gone): the words reported are all there is.
+    const QString reported = m_transcriptionResult;
+    auto *apple = dynamic_cast<AppleSpeechProvider *>(currentProvider.get());
+    if (!listening || !apple) {
+        stopMicrophoneTranscription();
+        co_return reported;
+    }
+    // The provider stops the capture now and keeps the recognition going while the stream's
+    // consumer lets go.
+    auto finishing = apple->finishMicrophoneTranscription();
+    cancelMicrophoneTask();
+    microphoneStream.reset();
+    setIsTranscribing(false);
+    setCurrentAmplitude(LevelWindow::defaultAmplitude);
+    QPointer<SpeechRecognitionManager> alive(this);
+    const QString recognized = co_await finishing;
+    co_return alive ? alive->written(recognized) : recognized;
 }
 
 void SpeechRecognitionManager::clearTranscription()

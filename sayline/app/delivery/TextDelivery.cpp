@@ -17,21 +17,24 @@
 
 void AppState::deliverTranscription()
 {
-    SpeechRecognitionManager &manager = speechRecognitionManager();
-    if (manager.transcriptionResult().isEmpty())
+    deliverText(speechRecognitionManager().transcriptionResult());
+}
+
+void AppState::deliverText(const QString &text)
+{
+    if (text.isEmpty())
         return;
     const QList<OutputTarget> targets = m_outputTargets;
     for (OutputTarget target : targets) {
         switch (target) {
         case OutputTarget::pasteboard:
             m_pasteboard->clearContents();
-            m_pasteboard->setString(manager.transcriptionResult());
+            m_pasteboard->setString(text);
             break;
         case OutputTarget::autoInsert:
             if (checkAccessibilityPermission()) {
                 // Typed one event-loop turn later, after the caller has stopped
-                // listening and closed the panel; the text is captured now.
-                const QString text = manager.transcriptionResult();
+                // listening and closed the panel.
                 QMetaObject::invokeMethod(this, [this, text] { insertText(text); }, Qt::QueuedConnection);
             } else {
                 writeLogLine(QStringLiteral("Accessibility permission not granted. Cannot auto-insert text."));

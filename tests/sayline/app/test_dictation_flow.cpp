@@ -66,13 +66,13 @@ private slots:
         QTest::addColumn<std::function<void(AppState &)>>("end");
         QTest::addColumn<QString>("transcript");
         QTest::addColumn<QStringList>("expected");
-        const QStringList delivered{"pasteboard clear", "pasteboard set " + spoken, "idle", "transcript ", "panel hidden"};
+        const QStringList delivered{"idle", "transcript ", "panel hidden", "pasteboard clear", "pasteboard set " + spoken};
         const QStringList discarded{"idle", "transcript ", "panel hidden"};
-        // The toggle closes the panel first, then delivers, stops and clears.
+        // The toggle closes the panel first, then stops, clears and delivers.
         const auto toggle = [](AppState &s) { s.handleToggleShortcut(); };
         QTest::newRow("toggle delivers")
             << std::function<void(AppState &)>(toggle) << spoken
-            << QStringList{"panel hidden", "pasteboard clear", "pasteboard set " + spoken, "idle", "transcript "};
+            << QStringList{"panel hidden", "idle", "transcript ", "pasteboard clear", "pasteboard set " + spoken};
         QTest::newRow("toggle with empty transcript")
             << std::function<void(AppState &)>(toggle) << QString() << QStringList{"panel hidden", "idle"};
         QTest::newRow("menu delivers") << std::function<void(AppState &)>([](AppState &s) { s.toggleRecordingFromMenu(); })
@@ -85,7 +85,7 @@ private slots:
                                          << spoken << discarded;
     }
 
-    // Delivery first, then stop, then clear, then the panel closes (or is closed).
+    // Stop, clear, the panel closes (or is closed), then the text is delivered.
     void endings()
     {
         QFETCH(std::function<void(AppState &)>, end);

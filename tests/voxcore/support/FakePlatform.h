@@ -24,24 +24,22 @@ class FakeAudioBufferTask : public AudioBufferRecognitionTask
 public:
     explicit FakeAudioBufferTask(RecognitionResultHandler handler) : handler(std::move(handler)) {}
     void append(const PcmBuffer &buffer) override { appended.append(buffer); }
-    std::optional<QString> transcriptOnceCaughtUp(std::chrono::milliseconds bound) override
+    void endAudio() override
     {
-        catchUpBounds.append(bound);
-        if (whenAskedToCatchUp)
-            whenAskedToCatchUp();
-        return caughtUpTranscript;
+        ++endAudioCalls;
+        if (whenAudioEnds)
+            whenAudioEnds();
     }
-    void endAudio() override { ++endAudioCalls; }
     void cancel() override { ++cancelCalls; }
+    std::chrono::milliseconds decodedAudio() const override { return decoded; }
 
     void deliver(const QString &text, bool isFinal = false) { handler(RecognitionResult{text, isFinal}, std::nullopt); }
     void fail(const QString &error) { handler(std::nullopt, error); }
 
     RecognitionResultHandler handler;
     QList<PcmBuffer> appended;
-    std::optional<QString> caughtUpTranscript; // what the decoder has once it caught up
-    QList<std::chrono::milliseconds> catchUpBounds;
-    std::function<void()> whenAskedToCatchUp;
+    std::function<void()> whenAudioEnds;
+    std::chrono::milliseconds decoded{0};
     int endAudioCalls = 0;
     int cancelCalls = 0;
 };

@@ -8,6 +8,7 @@
 #include <optional>
 
 class AudioBufferRecognitionTask;
+struct LiveTranscript;
 class AudioEngine;
 class RecognitionTask;
 class SpeechRecognition;
@@ -37,17 +38,18 @@ public:
     // Asks the recognizer of the language last used.
     bool writesPunctuation() const override;
 
-    // Stops the audio engine of the running microphone transcription, lets the recognizer
-    // catch up with the audio captured until then (for at most stopCatchUpBound), ends the
-    // audio and cancels recognition. Returns the whole transcript as of the last captured
-    // buffer when the recognizer caught up in time: words spoken just before the stop are
-    // still in it. Main thread.
-    std::optional<QString> stopMicrophoneTranscription();
-    static constexpr std::chrono::milliseconds stopCatchUpBound{400};
-    // The whole transcript once the recognizer has decoded the audio captured until now
-    // (waiting at most `bound`); nothing when it did not catch up in time or nothing runs.
-    // Capture goes on. Main thread.
-    std::optional<QString> transcriptOnceCaughtUp(std::chrono::milliseconds bound);
+    // Ends the running microphone transcription at once, without waiting for the recognizer:
+    // stops the audio engine, ends the audio and cancels recognition. Main thread.
+    void stopMicrophoneTranscription();
+    // Ends the running microphone transcription with every word spoken until now: the audio
+    // engine stops at once (capture ends at the call), and the task completes, on the main
+    // thread, with the final transcript once the recognizer has decoded all the audio captured
+    // until then, however long that takes. Meanwhile the main thread runs on and a new
+    // transcription may start. Should the recognizer decode nothing for a whole `bound` (stuck,
+    // not slow), it completes with the transcript so far and says so on standard error; after a
+    // recognizer error, likewise. An empty text when nothing runs. Main thread.
+    QCoro::Task<QString> finishMicrophoneTranscription(std::chrono::milliseconds bound = finishBound);
+    static constexpr std::chrono::milliseconds finishBound{30000};
 
     // Input level of a buffer: root mean square of the first channel's samples times 10,
     // capped at 1; nothing for a buffer without float data or without frames.
@@ -63,4 +65,6 @@ private:
     std::shared_ptr<RecognitionTask> recognitionTask;
     std::shared_ptr<AudioBufferRecognitionTask> recognitionRequest;
     std::shared_ptr<AudioEngine> audioEngine;
+    // What the running microphone transcription has reported, shared with its callbacks.
+    std::shared_ptr<LiveTranscript> liveTranscript;
 };

@@ -93,13 +93,15 @@ public:
     // Completes once the microphone transcription runs or has failed; partial results then
     // arrive in transcriptionResult until the transcription ends or is stopped.
     QCoro::Task<> startMicrophoneTranscription();
-    // While listening: waits, briefly, for the recognizer to decode the audio captured so
-    // far, so that transcriptionResult has the words just spoken (the partial results trail
-    // the speech by the decoder's lag). Listening goes on.
-    Q_INVOKABLE void catchUpWithSpeech();
-    // Keeps transcriptionResult, so the caller can take the final text after stopping; it
-    // has the words spoken up to the stop.
+    // Stops at once, without waiting for the recognizer (cancel, language change). Keeps
+    // transcriptionResult: the words reported so far.
     Q_INVOKABLE void stopMicrophoneTranscription();
+    // Stops listening at once (capture ends now; isTranscribing is false on return) and
+    // completes with every word spoken until now, once the recognizer has decoded all the
+    // audio captured (the partial results trail the speech by the decoder's lag). The main
+    // thread runs on meanwhile, and a new transcription may start: transcriptionResult then
+    // belongs to it, the returned text to this one.
+    QCoro::Task<QString> finishMicrophoneTranscription();
     Q_INVOKABLE void clearTranscription();
 
     // How transcriptionResult is written from the recognizer's words, from the next
@@ -119,6 +121,8 @@ signals:
 
 private:
     void handleAmplitudeUpdate(float level);
+    // The provider's authorization alone; a refusal also clears isAuthorized.
+    QCoro::Task<bool> requestSpeechPermission();
     QCoro::Task<bool> requestMicrophonePermission();
     // requestPermissionIfNeed(), saying "Permission denied" when refused; false also when the
     // manager went away meanwhile.

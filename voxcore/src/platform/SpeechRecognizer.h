@@ -17,10 +17,10 @@
 //    call starts (one already running may finish). cancel() is idempotent and never blocks.
 //  - AudioBufferRecognitionTask::append() is called on the capture thread for every captured
 //    buffer, in the buffer's own format (the recognizer converts); it never blocks on decoding.
-//    endAudio() (main thread) means no more audio: the final result follows.
-//    transcriptOnceCaughtUp(bound) (main thread) blocks, at most bound, until every buffer
-//    appended so far is decoded and returns the whole transcript as of that audio (no result
-//    goes to the handler for it); nothing when the bound passed first or the task has ended.
+//    endAudio() (main thread, never blocks) means no more audio: every buffer appended before
+//    it is decoded, however long that takes, and the final result follows with all its words.
+//    decodedAudio() (any thread, never blocks): how much of the appended audio has been decoded
+//    so far; it grows while the recognizer works.
 //  - A file task reads the whole file (any format the adapter can read) and delivers the final
 //    result, or an error when the file cannot be read or decoded.
 
@@ -59,8 +59,8 @@ class AudioBufferRecognitionTask : public RecognitionTask
 {
 public:
     virtual void append(const PcmBuffer &buffer) = 0;
-    virtual std::optional<QString> transcriptOnceCaughtUp(std::chrono::milliseconds bound) = 0;
     virtual void endAudio() = 0;
+    virtual std::chrono::milliseconds decodedAudio() const = 0;
 };
 
 struct AudioBufferRecognitionRequest
