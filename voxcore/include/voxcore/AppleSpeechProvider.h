@@ -34,6 +34,7 @@ public:
     QCoro::Task<QString> transcribeAudioFile(QUrl url, Locale locale) override;
     QCoro::Task<TranscriptStream> transcribeMicrophone(Locale locale,
                                                        std::function<void(float)> onAmplitudeUpdate) override;
+    void setUsesVoiceProfiles(bool uses) override { m_usesVoiceProfiles = uses; }
 
     // Stops the audio engine of the running microphone transcription, lets the recognizer
     // catch up with the audio captured until then (for at most stopCatchUpBound), ends the
@@ -56,6 +57,7 @@ private:
 
     std::shared_ptr<SpeechRecognition> m_speechRecognition;
     AudioEngineFactory m_makeAudioEngine;
+    bool m_usesVoiceProfiles = true;
 
     std::shared_ptr<SpeechRecognizer> speechRecognizer;
     std::shared_ptr<RecognitionTask> recognitionTask;

@@ -99,6 +99,9 @@ public:
     // has the words spoken up to the stop.
     Q_INVOKABLE void stopMicrophoneTranscription();
     Q_INVOKABLE void clearTranscription();
+    // Whether recognition uses the user's voice profile of the language (see voiceProfiles);
+    // on by default. Takes effect with the next transcription.
+    Q_INVOKABLE void setUsesVoiceProfiles(bool uses);
 
 signals:
     void isTranscribingChanged();

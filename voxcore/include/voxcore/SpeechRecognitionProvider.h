@@ -39,4 +39,7 @@ public:
     // 1) of every captured buffer, on the main thread.
     virtual QCoro::Task<TranscriptStream> transcribeMicrophone(Locale locale,
                                                                std::function<void(float)> onAmplitudeUpdate) = 0;
+    // Whether the next transcriptions use the user's voice profile of their language, where
+    // there is an enabled one (the default); a provider without voice profiles ignores it.
+    virtual void setUsesVoiceProfiles(bool) {}
 };
