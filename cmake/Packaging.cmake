@@ -61,5 +61,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/voxcore)
 # the Qt platform plugin and the sound server client.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "pocketsphinx-en-us, qml6-module-qtquick, qml6-module-qtquick-window, qml6-module-qtquick-layouts, qml6-module-qtquick-controls, qml6-module-qtquick-templates, qml6-module-qtquick-shapes, qml6-module-qtquick-dialogs, qml6-module-qtqml-workerscript, qml6-module-qt-labs-platform, libqt6svg6, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
+# Training to the user's voice runs the CMU Sphinx training programs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, sphinxtrain, sphinxbase-utils")
 include(CPack)

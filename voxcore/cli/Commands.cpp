@@ -77,7 +77,7 @@ struct Endings
 
 } // namespace
 
-QCoro::Task<int> transcribe(QString file, std::optional<QString> language)
+QCoro::Task<int> transcribe(QString file, std::optional<QString> language, bool usesVoiceProfile)
 {
     const QFileInfo info(file);
     if (!info.isFile() || !info.isReadable()) {
@@ -85,6 +85,7 @@ QCoro::Task<int> transcribe(QString file, std::optional<QString> language)
         co_return 1;
     }
     SpeechRecognitionManager manager(SpeechRecognitionManager::Provider::apple);
+    manager.setUsesVoiceProfiles(usesVoiceProfile);
     if (!selectLanguage(manager, language))
         co_return 2;
     auto transcribing = manager.transcribeAudioFile(QUrl::fromLocalFile(info.absoluteFilePath()));
@@ -100,6 +101,7 @@ QCoro::Task<int> transcribe(QString file, std::optional<QString> language)
 QCoro::Task<int> listen(ListenOptions options)
 {
     SpeechRecognitionManager manager(SpeechRecognitionManager::Provider::apple);
+    manager.setUsesVoiceProfiles(options.usesVoiceProfile);
     if (!selectLanguage(manager, options.language))
         co_return 2;
     InterruptSignal interrupt;

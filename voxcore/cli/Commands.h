@@ -13,14 +13,17 @@ namespace commands {
 struct ListenOptions
 {
     std::optional<QString> language;
+    bool usesVoiceProfile = true;
     bool untilSilence = false;
     double silenceSeconds = 1.5;
     std::optional<double> maxSeconds;
 };
 
-QCoro::Task<int> transcribe(QString file, std::optional<QString> language);
+QCoro::Task<int> transcribe(QString file, std::optional<QString> language, bool usesVoiceProfile);
 QCoro::Task<int> listen(ListenOptions options);
 QCoro::Task<int> record(QString file, double seconds);
 int languages();
+// Builds the user's voice profile for a language from FILE's prompts (line N read in N.wav).
+QCoro::Task<int> adapt(QString language, QString promptsFile, QString recordingsFolder);
 
 } // namespace commands

@@ -13,13 +13,18 @@ namespace {
 
 const char *const kUsage =
     "usage:\n"
-    "  voxcore-cli transcribe FILE [--language CODE]   print the transcript of an audio file\n"
-    "  voxcore-cli listen [--language CODE] [--until-silence [--silence SECONDS]] [--seconds N]\n"
+    "  voxcore-cli transcribe FILE [--language CODE] [--no-profile]\n"
+    "                                                 print the transcript of an audio file\n"
+    "  voxcore-cli listen [--language CODE] [--no-profile] [--until-silence [--silence SECONDS]] [--seconds N]\n"
     "                                                 print each partial transcript of the microphone on\n"
     "                                                 its own line, and the final one when stopped (Ctrl-C,\n"
     "                                                 end of speech, or after N seconds)\n"
     "  voxcore-cli record FILE --seconds N           record the microphone to a 16-bit mono 44100 Hz WAV\n"
-    "  voxcore-cli languages                         list the recognition languages\n";
+    "  voxcore-cli languages                         list the recognition languages\n"
+    "  voxcore-cli adapt --language CODE --prompts FILE --recordings DIR\n"
+    "                                                 train the language's voice profile: line N of FILE\n"
+    "                                                 read in DIR/N.wav; transcribe and listen then use\n"
+    "                                                 it (--no-profile: the stock model)\n";
 
 int usageError(const QString &problem)
 {
@@ -101,14 +106,16 @@ int main(int argc, char *argv[])
     std::function<QCoro::Task<int>()> run;
 
     if (command == "transcribe") {
-        const auto arguments = parse(words, {"--language"}, {}, problem);
+        const auto arguments = parse(words, {"--language"}, {"--no-profile"}, problem);
         if (!arguments)
             return usageError(problem);
         if (arguments->positional.size() != 1)
             return usageError("transcribe needs exactly one FILE");
-        run = [file = arguments->positional.first(), code = language(*arguments)] { return commands::transcribe(file, code); };
+        run = [file = arguments->positional.first(), code = language(*arguments),
+               profile = !arguments->flags.contains("--no-profile")] { return commands::transcribe(file, code, profile); };
     } else if (command == "listen") {
-        const auto arguments = parse(words, {"--language", "--silence", "--seconds"}, {"--until-silence"}, problem);
+        const auto arguments =
+            parse(words, {"--language", "--silence", "--seconds"}, {"--until-silence", "--no-profile"}, problem);
         if (!arguments)
             return usageError(problem);
         if (!arguments->positional.isEmpty())
@@ -116,6 +123,7 @@ int main(int argc, char *argv[])
         commands::ListenOptions options;
         options.language = language(*arguments);
         options.untilSilence = arguments->flags.contains("--until-silence");
+        options.usesVoiceProfile = !arguments->flags.contains("--no-profile");
         options.maxSeconds = positiveSeconds(*arguments, "--seconds", problem);
         if (const auto silence = positiveSeconds(*arguments, "--silence", problem))
             options.silenceSeconds = *silence;
@@ -136,6 +144,18 @@ int main(int argc, char *argv[])
         if (!words.isEmpty())
             return usageError("languages takes no arguments");
         return commands::languages();
+    } else if (command == "adapt") {
+        const auto arguments = parse(words, {"--language", "--prompts", "--recordings"}, {}, problem);
+        if (!arguments)
+            return usageError(problem);
+        for (const char *option : {"--language", "--prompts", "--recordings"})
+            if (!arguments->values.contains(option))
+                return usageError(QStringLiteral("adapt needs %1").arg(option));
+        if (!arguments->positional.isEmpty())
+            return usageError("adapt takes no FILE");
+        run = [values = arguments->values] {
+            return commands::adapt(values["--language"], values["--prompts"], values["--recordings"]);
+        };
     } else {
         return usageError("unknown command " + command);
     }

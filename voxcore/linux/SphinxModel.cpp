@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
@@ -126,20 +127,33 @@ std::vector<std::string> SphinxModel::installedLocaleIdentifiers()
 
 std::shared_ptr<SphinxModel> SphinxModel::forLocale(const std::string &identifier)
 {
+    return forLocale(identifier, fs::path());
+}
+
+std::shared_ptr<SphinxModel> SphinxModel::forLocale(const std::string &identifier, const fs::path &voiceProfile)
+{
     // Models stay loaded for the whole process; the registry is never torn
     // down so that no decoding thread can outlive its decoder at exit.
     static std::mutex registryLock;
-    static auto *registry = new std::map<fs::path, std::shared_ptr<SphinxModel>>;
+    static auto *registry = new std::map<std::pair<fs::path, fs::path>, std::shared_ptr<SphinxModel>>;
 
     const fs::path folder = modelsFolder() / folderForLocaleIdentifier(identifier);
+    // A retrained profile is a new folder behind the same link: resolved, it is a new model.
+    std::error_code error;
+    const fs::path profile = voiceProfile.empty() ? fs::path() : fs::weakly_canonical(voiceProfile, error);
     std::lock_guard guard(registryLock);
-    if (auto known = registry->find(folder); known != registry->end())
+    const auto key = std::make_pair(folder, profile);
+    if (auto known = registry->find(key); known != registry->end())
         return known->second;
     auto files = findFiles(folder);
     if (!files)
         return nullptr;
+    if (!profile.empty()) {
+        files->stockAcousticModel = files->acousticModel;
+        files->acousticModel = profile;
+    }
     auto model = std::make_shared<SphinxModel>(std::move(*files));
-    registry->emplace(folder, model);
+    registry->emplace(key, model);
     return model;
 }
 
@@ -149,24 +163,34 @@ SphinxModel::~SphinxModel() = default;
 
 void SphinxModel::DecoderDeleter::operator()(ps_decoder_s *decoder) const { ps_free(decoder); }
 
+ps_decoder_s *SphinxModel::loadDecoder(const fs::path &acousticModel) const
+{
+    cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE,
+                                   "-hmm", acousticModel.c_str(),
+                                   "-lm", m_files.languageModel.c_str(),
+                                   "-dict", m_files.dictionary.c_str(),
+                                   "-logfn", "/dev/null",
+                                   nullptr);
+    if (!config)
+        return nullptr;
+    ps_decoder_t *decoder = initDecoderSurvivingFatalErrors(config);
+    cmd_ln_free_r(config); // the decoder keeps its own reference
+    return decoder;
+}
+
 ps_decoder_s *SphinxModel::loadedDecoder()
 {
     std::call_once(m_loadOnce, [this] {
         silenceDecoderLog();
-        cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE,
-                                       "-hmm", m_files.acousticModel.c_str(),
-                                       "-lm", m_files.languageModel.c_str(),
-                                       "-dict", m_files.dictionary.c_str(),
-                                       "-logfn", "/dev/null",
-                                       nullptr);
-        if (!config) {
-            m_loadError = "Invalid speech model configuration";
-            return;
+        m_decoder.reset(loadDecoder(m_files.acousticModel));
+        // A damaged voice profile must not leave the user without recognition.
+        if (!m_decoder && !m_files.stockAcousticModel.empty()) {
+            std::fprintf(stderr, "Cannot load the voice profile in %s; recognizing with the stock model\n",
+                         m_files.acousticModel.c_str());
+            m_decoder.reset(loadDecoder(m_files.stockAcousticModel));
         }
-        m_decoder.reset(initDecoderSurvivingFatalErrors(config));
-        cmd_ln_free_r(config); // the decoder keeps its own reference
         if (!m_decoder)
-            m_loadError = "Cannot load the speech model in " + m_files.acousticModel.parent_path().string();
+            m_loadError = "Cannot load the speech model in " + m_files.languageModel.parent_path().string();
     });
     if (!m_decoder)
         throw std::runtime_error(m_loadError);

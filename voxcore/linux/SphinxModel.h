@@ -21,6 +21,9 @@ public:
         std::filesystem::path acousticModel;
         std::filesystem::path languageModel;
         std::filesystem::path dictionary;
+        // With a voice profile's acoustic model: the stock one, used when the profile's
+        // cannot be loaded. Empty otherwise.
+        std::filesystem::path stockAcousticModel;
     };
 
     // Folder holding one sub-folder per language ("en-us", ...).
@@ -30,6 +33,9 @@ public:
     // The model for a locale identifier, shared process-wide; null when no
     // complete model is installed for it.
     static std::shared_ptr<SphinxModel> forLocale(const std::string &identifier);
+    // The same with the acoustic model in `voiceProfile` in place of the stock one.
+    static std::shared_ptr<SphinxModel> forLocale(const std::string &identifier,
+                                                  const std::filesystem::path &voiceProfile);
 
     // "en-us" <-> "en-US"
     static std::string localeIdentifierForFolder(const std::string &folderName);
@@ -63,6 +69,7 @@ public:
 
 private:
     ps_decoder_s *loadedDecoder();
+    ps_decoder_s *loadDecoder(const std::filesystem::path &acousticModel) const;
 
     struct DecoderDeleter { void operator()(ps_decoder_s *decoder) const; };
     Files m_files;

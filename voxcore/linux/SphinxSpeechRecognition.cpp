@@ -8,6 +8,7 @@
 #include "SphinxLiveRecognition.h"
 #include "SphinxModel.h"
 #include "SphinxUtterances.h"
+#include "SphinxVoiceAdaptation.h"
 
 #include <atomic>
 #include <optional>
@@ -103,7 +104,7 @@ class SphinxSpeechRecognizer : public SpeechRecognizer
 public:
     explicit SphinxSpeechRecognizer(std::shared_ptr<SphinxModel> model) : m_model(std::move(model)) {}
 
-    bool isAvailable() const override { return SphinxModel::findFiles(m_model->files().acousticModel.parent_path()).has_value(); }
+    bool isAvailable() const override { return SphinxModel::findFiles(m_model->files().languageModel.parent_path()).has_value(); }
 
     std::shared_ptr<AudioBufferRecognitionTask> recognitionTask(const AudioBufferRecognitionRequest &request,
                                                                 RecognitionResultHandler handler) override
@@ -140,6 +141,17 @@ public:
             return nullptr;
         return std::make_shared<SphinxSpeechRecognizer>(std::move(model));
     }
+
+    std::shared_ptr<SpeechRecognizer> recognizerWithVoiceProfile(const Locale &locale,
+                                                                 const std::filesystem::path &voiceProfile) override
+    {
+        auto model = SphinxModel::forLocale(locale.identifier().toStdString(), voiceProfile);
+        if (!model)
+            return nullptr;
+        return std::make_shared<SphinxSpeechRecognizer>(std::move(model));
+    }
+
+    std::shared_ptr<VoiceAdaptation> voiceAdaptation() override { return makeSphinxVoiceAdaptation(); }
 
     AuthorizationStatus authorizationStatus() const override { return AuthorizationStatus::authorized; }
 

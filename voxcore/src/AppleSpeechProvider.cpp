@@ -1,6 +1,7 @@
 #include <voxcore/AppleSpeechProvider.h>
 
 #include <voxcore/SpeechRecognitionError.h>
+#include <voxcore/VoiceProfiles.h>
 
 #include "LogLine.h"
 #include "MainThread.h"
@@ -152,7 +153,9 @@ AppleSpeechProvider::~AppleSpeechProvider() = default;
 
 void AppleSpeechProvider::makeRecognizer(const Locale &locale)
 {
-    speechRecognizer = m_speechRecognition->recognizer(locale);
+    const std::optional<QString> profile = m_usesVoiceProfiles ? voiceProfiles::activeModel(locale) : std::nullopt;
+    speechRecognizer = profile ? m_speechRecognition->recognizerWithVoiceProfile(locale, profile->toStdString())
+                               : m_speechRecognition->recognizer(locale);
 }
 
 bool AppleSpeechProvider::isAvailable() const

@@ -347,6 +347,11 @@ void SpeechRecognitionManager::clearTranscription()
     setCurrentAmplitude(LevelWindow::defaultAmplitude);
 }
 
+void SpeechRecognitionManager::setUsesVoiceProfiles(bool uses)
+{
+    currentProvider->setUsesVoiceProfiles(uses);
+}
+
 void SpeechRecognitionManager::handleAmplitudeUpdate(float level)
 {
     LevelWindow::apply(*this, m_normalizedSamples, level);

@@ -37,6 +37,7 @@ public:
                                                        std::function<void(float)> onAmplitudeUpdate) override;
     // Asks the recognizer of the language last used.
     bool writesPunctuation() const override;
+    void setUsesVoiceProfiles(bool uses) override { m_usesVoiceProfiles = uses; }
 
     // Ends the running microphone transcription at once, without waiting for the recognizer:
     // stops the audio engine, ends the audio and cancels recognition. Main thread.
@@ -60,6 +61,7 @@ private:
 
     std::shared_ptr<SpeechRecognition> m_speechRecognition;
     AudioEngineFactory m_makeAudioEngine;
+    bool m_usesVoiceProfiles = true;
 
     std::shared_ptr<SpeechRecognizer> speechRecognizer;
     std::shared_ptr<RecognitionTask> recognitionTask;

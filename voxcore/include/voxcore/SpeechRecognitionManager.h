@@ -103,6 +103,9 @@ public:
     // belongs to it, the returned text to this one.
     QCoro::Task<QString> finishMicrophoneTranscription();
     Q_INVOKABLE void clearTranscription();
+    // Whether recognition uses the user's voice profile of the language (see voiceProfiles);
+    // on by default. Takes effect with the next transcription.
+    Q_INVOKABLE void setUsesVoiceProfiles(bool uses);
 
     // How transcriptionResult is written from the recognizer's words, from the next
     // transcription on; nothing (the initial value) keeps the words as recognized, its

@@ -42,4 +42,7 @@ public:
     // Whether the recognizer writes punctuation and capitals itself: then its text is not
     // formatted again (TranscriptFormatting).
     virtual bool writesPunctuation() const { return false; }
+    // Whether the next transcriptions use the user's voice profile of their language, where
+    // there is an enabled one (the default); a provider without voice profiles ignores it.
+    virtual void setUsesVoiceProfiles(bool) {}
 };

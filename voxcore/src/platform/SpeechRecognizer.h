@@ -21,6 +21,11 @@
 //    it is decoded, however long that takes, and the final result follows with all its words.
 //    decodedAudio() (any thread, never blocks): how much of the appended audio has been decoded
 //    so far; it grows while the recognizer works.
+//  - recognizerWithVoiceProfile(locale, folder) is recognizer(locale) with the acoustic model
+//    in `folder` (built by the engine's own voiceAdaptation()); when that model cannot be
+//    loaded, the engine says so on standard error and recognizes with the stock model. An
+//    engine without voice profiles ignores the folder. voiceAdaptation() is null when the
+//    engine cannot adapt.
 //  - A file task reads the whole file (any format the adapter can read) and delivers the final
 //    result, or an error when the file cannot be read or decoded.
 
@@ -34,6 +39,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -91,12 +97,20 @@ public:
                                                              RecognitionResultHandler handler) = 0;
 };
 
+class VoiceAdaptation;
+
 class SpeechRecognition
 {
 public:
     virtual ~SpeechRecognition() = default;
     virtual QList<Locale> supportedLocales() const = 0;
     virtual std::shared_ptr<SpeechRecognizer> recognizer(const Locale &locale) = 0;
+    virtual std::shared_ptr<SpeechRecognizer> recognizerWithVoiceProfile(const Locale &locale,
+                                                                         const std::filesystem::path &)
+    {
+        return recognizer(locale);
+    }
+    virtual std::shared_ptr<VoiceAdaptation> voiceAdaptation() { return nullptr; }
     virtual AuthorizationStatus authorizationStatus() const = 0;
     virtual void requestAuthorization(std::function<void(AuthorizationStatus)> completion) = 0;
 };
