@@ -64,6 +64,9 @@ class AppState : public QObject
     // True where the compositor, not Sayline, owns the global shortcuts (Wayland
     // without a shortcut service): the user binds keys to `sayline --toggle`.
     Q_PROPERTY(bool shortcutsSetInCompositor READ shortcutsSetInCompositor NOTIFY desktopSessionChanged)
+    // Why typing cannot be trusted where no permission could change it (a
+    // compositor without a virtual keyboard); empty elsewhere.
+    Q_PROPERTY(QString typingUnavailableReason READ typingUnavailableReason NOTIFY desktopSessionChanged)
 public:
     // The settings link handed to the workspace from the accessibility alert.
     static constexpr const char *accessibilitySettingsUrl =
@@ -121,6 +124,7 @@ public:
     // The desktop Sayline runs in, decided at launch.
     void setDesktopSession(const DesktopSession &session);
     bool shortcutsSetInCompositor() const;
+    QString typingUnavailableReason() const;
     // The compositor configuration line that binds the named shortcut
     // ("toggleMainWindow", "closeMainWindow") to its Sayline command.
     Q_INVOKABLE QString compositorBindingLine(const QString &shortcutName) const;

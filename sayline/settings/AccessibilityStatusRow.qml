@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Sayline.App
 
 // Whether Sayline may type into other windows, with the ways to fix it.
 RowLayout {
@@ -16,14 +17,17 @@ RowLayout {
     }
     Text {
         objectName: "accessibilityStatus"
-        text: row.toggles.accessibilityTrusted ? "Accessibility permission granted" : "Accessibility permission required"
+        text: row.toggles.accessibilityTrusted ? "Accessibility permission granted"
+              : AppState.typingUnavailableReason !== "" ? AppState.typingUnavailableReason
+              : "Accessibility permission required"
+        wrapMode: Text.WordWrap
+        Layout.fillWidth: true
         color: row.toggles.accessibilityTrusted ? "#28a745" : "#f08c00"
         font.pixelSize: 13
     }
-    Item { Layout.fillWidth: true }
     Button {
         objectName: "openSettingsButton"
-        visible: !row.toggles.accessibilityTrusted
+        visible: !row.toggles.accessibilityTrusted && AppState.typingUnavailableReason === ""
         text: "Open Settings"
         highlighted: true
         font.pixelSize: 11

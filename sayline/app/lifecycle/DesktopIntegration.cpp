@@ -8,15 +8,23 @@
 
 void AppState::setDesktopSession(const DesktopSession &session)
 {
-    const bool before = shortcutsSetInCompositor();
+    if (m_desktopSession == session)
+        return;
     m_desktopSession = session;
-    if (before != shortcutsSetInCompositor())
-        emit desktopSessionChanged();
+    emit desktopSessionChanged();
 }
 
 bool AppState::shortcutsSetInCompositor() const
 {
     return m_desktopSession.isWayland();
+}
+
+QString AppState::typingUnavailableReason() const
+{
+    if (!m_desktopSession.isWayland() || m_desktopSession.offers("zwp_virtual_keyboard_manager_v1"))
+        return {};
+    return QStringLiteral("This compositor offers no virtual keyboard, so Sayline cannot type into other windows. "
+                          "The text still goes to the clipboard.");
 }
 
 QString AppState::compositorBindingLine(const QString &shortcutName) const

@@ -24,6 +24,7 @@ struct DesktopSession
     QStringList waylandProtocols;
 
     bool isWayland() const { return kind == Kind::wayland; }
+    bool operator==(const DesktopSession &) const = default;
     bool offers(const char *protocol) const { return waylandProtocols.contains(QLatin1String(protocol)); }
 
     // From the environment (WAYLAND_DISPLAY, DISPLAY, XDG_RUNTIME_DIR, the
