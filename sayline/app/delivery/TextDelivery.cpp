@@ -25,7 +25,8 @@ void AppState::deliverTranscription()
         switch (target) {
         case OutputTarget::pasteboard:
             m_pasteboard->clearContents();
-            m_pasteboard->setString(manager.transcriptionResult());
+            if (!m_pasteboard->setString(manager.transcriptionResult()))
+                writeLogLine(QStringLiteral("Could not put the transcript on the clipboard."));
             break;
         case OutputTarget::autoInsert:
             if (checkAccessibilityPermission()) {
