@@ -33,6 +33,14 @@ QString repeatedTo(const QString &sample, qsizetype characters)
     return QString::fromUcs4(reinterpret_cast<const char32_t *>(codePoints.constData()), codePoints.size());
 }
 
+void runQuietly(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    process.waitForFinished();
+}
+
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -46,8 +54,8 @@ void benchTyping(KeyboardInjector &keyboard)
     double slowest = 1e12;
     int exactRuns = 0, runs = 0;
     for (const char *layout : {"us", "de"}) {
-        QProcess::execute(QStringLiteral("swaymsg"),
-                          {QStringLiteral("input type:keyboard xkb_layout ") + QString::fromLatin1(layout)});
+        runQuietly(QStringLiteral("swaymsg"),
+                   {QStringLiteral("input type:keyboard xkb_layout ") + QString::fromLatin1(layout)});
         for (int round = 0; round < 3; ++round) {
             TypingTarget target;
             if (!target.start()) {
@@ -111,7 +119,7 @@ void benchClipboard(Pasteboard &pasteboard)
     for (int round = 0; round < 10; ++round) {
         QElapsedTimer clock;
         clock.start();
-        QProcess::execute(QStringLiteral("wl-paste"), {QStringLiteral("--version")});
+        runQuietly(QStringLiteral("wl-paste"), {QStringLiteral("--version")});
         startup.push_back(clock.nsecsElapsed() / 1e6);
     }
     std::printf("  (wl-paste --version alone: median %.1f ms)\n", median(startup));

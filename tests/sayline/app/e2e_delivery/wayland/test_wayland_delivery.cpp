@@ -168,6 +168,22 @@ private slots:
         }
     }
 
+    // The compositor drops keys sent right after a virtual keyboard appears.
+    void firstTextRightAfterStartIsComplete()
+    {
+        FootTarget foot;
+        QVERIFY(foot.start());
+        QString expected;
+        for (int round = 0; round < 10; ++round) {
+            const auto delivery = WaylandDelivery::connect();
+            QVERIFY(delivery);
+            const QString text = QStringLiteral("Ça %1\n").arg(round);
+            QVERIFY(delivery->makeKeyboardInjector()->typeText(text));
+            expected += text;
+        }
+        QCOMPARE(foot.waitForText(expected), expected);
+    }
+
     void typesMoreDistinctCharactersThanOneKeymapHolds()
     {
         QString many;
