@@ -28,5 +28,8 @@ public:
 
 // Defined by the platform adapter (x11/), bound at link time.
 std::unique_ptr<KeyboardLayout> makeDefaultKeyboardLayout();
+// The layout a Wayland compositor announces (wayland/); install it with
+// setShared() in a Wayland session.
+std::unique_ptr<KeyboardLayout> makeWaylandKeyboardLayout();
 
 } // namespace KeyboardShortcuts

@@ -2,28 +2,11 @@
 
 #include "CarbonKeyPositions.h"
 #include "XcbXkb.h"
+#include "XkbKeyText.h"
 
 #include <xkbcommon/xkbcommon-x11.h>
 
-#include <iterator>
-
 namespace KeyboardShortcuts::X11 {
-namespace {
-
-// A dead key types nothing by itself; it is shown as its accent's spacing form.
-// Keysyms dead_grave (0xfe50) to dead_iota (0xfe5d), in order.
-constexpr char16_t deadKeyAccents[] = u"`´^~¯˘˙¨˚˝ˇ¸˛ͺ";
-constexpr xkb_keysym_t firstDeadKeySym = 0xfe50;
-
-std::optional<QString> deadKeyAccent(xkb_keysym_t keysym)
-{
-    const xkb_keysym_t index = keysym - firstDeadKeySym;
-    if (keysym < firstDeadKeySym || index >= std::size(deadKeyAccents) - 1)
-        return std::nullopt;
-    return QString(QChar(deadKeyAccents[index]));
-}
-
-} // namespace
 
 std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::connect()
 {
@@ -75,17 +58,7 @@ std::optional<QString> XkbKeyboardLayout::character(int carbonKeyCode)
         if (!m_keymap)
             return std::nullopt;
     }
-    XkbState state(xkb_state_new(m_keymap.get()));
-    if (!state)
-        return std::nullopt;
-    xkb_state_update_mask(state.get(), 0, 0, 0, 0, 0, *group);
-    char text[64] = {};
-    const int length = xkb_state_key_get_utf8(state.get(), *keyCode, text, sizeof text);
-    if (length == 0)
-        return deadKeyAccent(xkb_state_key_get_one_sym(state.get(), *keyCode));
-    if (length < 0 || length >= int(sizeof text))
-        return std::nullopt;
-    return QString::fromUtf8(text, length);
+    return Xkb::keyText(m_keymap.get(), *group, *keyCode);
 }
 
 std::optional<std::uint8_t> XkbKeyboardLayout::currentGroup()

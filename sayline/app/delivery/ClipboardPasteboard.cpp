@@ -11,12 +11,17 @@ class ClipboardPasteboard final : public Pasteboard
 public:
     void clearContents() override { QGuiApplication::clipboard()->clear(QClipboard::Clipboard); }
 
-    void setString(const QString &text) override
+    bool setString(const QString &text) override
     {
         // Only the plain-text representation: no HTML, no URLs.
         auto *data = new QMimeData;
         data->setText(text);
-        QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        clipboard->setMimeData(data, QClipboard::Clipboard);
+        // On X11 this is the server's answer; Qt's Wayland plugin claims
+        // ownership even when the compositor refused it (data control is the
+        // Wayland pasteboard for that reason).
+        return clipboard->ownsClipboard();
     }
 };
 

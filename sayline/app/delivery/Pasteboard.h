@@ -9,13 +9,14 @@
 // clearContents() drops whatever the clipboard holds; setString() then makes the
 // given text its only content, as plain text. Sayline keeps running after a
 // delivery, so it stays the owner and the text stays available to other
-// programs. Neither call has a failure path.
+// programs. setString() returns whether the text is on the clipboard: false when
+// the system refused it or could not be reached, never true on a guess.
 class Pasteboard
 {
 public:
     virtual ~Pasteboard() = default;
     virtual void clearContents() = 0;
-    virtual void setString(const QString &text) = 0;
+    virtual bool setString(const QString &text) = 0;
 };
 
 // The clipboard selection of the running QGuiApplication (QClipboard::Clipboard,

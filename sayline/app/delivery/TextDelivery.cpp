@@ -29,7 +29,8 @@ void AppState::deliverText(const QString &text)
         switch (target) {
         case OutputTarget::pasteboard:
             m_pasteboard->clearContents();
-            m_pasteboard->setString(text);
+            if (!m_pasteboard->setString(text))
+                writeLogLine(QStringLiteral("Could not put the transcript on the clipboard."));
             break;
         case OutputTarget::autoInsert:
             if (checkAccessibilityPermission()) {

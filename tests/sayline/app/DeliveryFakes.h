@@ -16,6 +16,7 @@ struct DeliveryProbe
 {
     QStringList events;
     bool trusted = true;
+    bool clipboardAccepts = true;
     QStringList heldModifiers;
     bool typedWhileModifierHeld = false;
     QList<AlertContent> alerts;
@@ -34,7 +35,11 @@ class FakePasteboard final : public Pasteboard, Probed
 public:
     using Probed::Probed;
     void clearContents() override { m_probe->events.append(QStringLiteral("pasteboard clear")); }
-    void setString(const QString &text) override { m_probe->events.append(QStringLiteral("pasteboard set ") + text); }
+    bool setString(const QString &text) override
+    {
+        m_probe->events.append(QStringLiteral("pasteboard set ") + text);
+        return m_probe->clipboardAccepts;
+    }
 };
 
 class FakeKeyboardInjector final : public KeyboardInjector, Probed

@@ -100,21 +100,25 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("targets");
         QTest::addColumn<bool>("trusted");
+        QTest::addColumn<bool>("clipboardAccepts");
         QTest::addColumn<QStringList>("expectedEvents");
         QTest::addColumn<QStringList>("expectedLog");
         const QString text = QStringLiteral("Grüße 😀 aus Köln");
         const QStringList both{"autoInsert", "pasteboard"};
         const QStringList pasteboard{"pasteboard clear", "pasteboard set " + text};
-        QTest::newRow("pasteboard only") << text << QStringList{"pasteboard"} << true << pasteboard << QStringList{};
+        QTest::newRow("pasteboard only") << text << QStringList{"pasteboard"} << true << true << pasteboard << QStringList{};
         QTest::newRow("insertion listed first still comes last")
-            << text << both << true << (pasteboard + QStringList{"type " + text}) << QStringList{checkTrue};
+            << text << both << true << true << (pasteboard + QStringList{"type " + text}) << QStringList{checkTrue};
         QTest::newRow("untrusted insertion is skipped")
-            << text << both << false << pasteboard << QStringList{checkFalse, notGranted};
+            << text << both << false << true << pasteboard << QStringList{checkFalse, notGranted};
         QTest::newRow("duplicates delivered twice")
-            << text << both + both << true << (pasteboard + pasteboard + QStringList{"type " + text, "type " + text})
+            << text << both + both << true << true << (pasteboard + pasteboard + QStringList{"type " + text, "type " + text})
             << QStringList{checkTrue, checkTrue};
-        QTest::newRow("no targets") << text << QStringList{} << true << QStringList{} << QStringList{};
-        QTest::newRow("empty transcript") << QString() << both << true << QStringList{} << QStringList{};
+        QTest::newRow("refused clipboard is reported, typing goes on")
+            << text << both << true << false << (pasteboard + QStringList{"type " + text})
+            << QStringList{checkTrue, QStringLiteral("Could not put the transcript on the clipboard.")};
+        QTest::newRow("no targets") << text << QStringList{} << true << true << QStringList{} << QStringList{};
+        QTest::newRow("empty transcript") << QString() << both << true << true << QStringList{} << QStringList{};
     }
 
     // The caller stops and clears right after delivering (as the dictation
@@ -124,10 +128,12 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, targets);
         QFETCH(bool, trusted);
+        QFETCH(bool, clipboardAccepts);
         QFETCH(QStringList, expectedEvents);
         QFETCH(QStringList, expectedLog);
         AppStateHarness harness;
         harness.probe->trusted = trusted;
+        harness.probe->clipboardAccepts = clipboardAccepts;
         AppState &appState = harness.start();
         appState.setOutputTargetValues(targets);
         harness.manager().setTranscriptionResult(text);

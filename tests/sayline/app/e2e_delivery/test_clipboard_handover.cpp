@@ -55,7 +55,7 @@ private slots:
         QFETCH(QString, text);
         const auto pasteboard = makeDefaultPasteboard();
         pasteboard->clearContents();
-        pasteboard->setString(text);
+        QVERIFY(pasteboard->setString(text));
         const XclipResult read = readClipboard();
         QCOMPARE(read.exitCode, 0);
         QCOMPARE(read.output.size(), text.size());
@@ -66,7 +66,7 @@ private slots:
     {
         const auto pasteboard = makeDefaultPasteboard();
         pasteboard->clearContents();
-        pasteboard->setString(QStringLiteral("<b>not markup</b>"));
+        QVERIFY(pasteboard->setString(QStringLiteral("<b>not markup</b>")));
         const XclipResult targets = readClipboard(QStringLiteral("TARGETS"));
         QCOMPARE(targets.exitCode, 0);
         const QStringList offered = targets.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -81,7 +81,7 @@ private slots:
     void clearedClipboardOffersNothing()
     {
         const auto pasteboard = makeDefaultPasteboard();
-        pasteboard->setString(QStringLiteral("something"));
+        QVERIFY(pasteboard->setString(QStringLiteral("something")));
         QCOMPARE(readClipboard().output, QStringLiteral("something"));
         pasteboard->clearContents();
         QVERIFY(readClipboard().exitCode != 0);
