@@ -33,6 +33,8 @@ def walk(n):
         if r is not None: return r
 print(walk(json.load(sys.stdin)) or "")'; }
 clipboard() { as-sway-user wl-paste -n 2>/dev/null; }
+target_focused() { [ "$(focused_app)" = dictation-target ]; }
+clipboard_has_words() { clipboard | grep -qi "fox\|dog\|brown\|quick"; }
 listening_count() { grep -c 'Start microphone transcription' "$work/sayline.out" 2>/dev/null || true; }
 listening_more_than() { [ "$(listening_count)" -gt "$1" ]; }
 press_toggle() { as-sway-user wtype -M ctrl -M logo -P a -p a -m logo -m ctrl; }
@@ -47,8 +49,8 @@ printf '{"outputTargets": "[\\"pasteboard\\",\\"autoInsert\\"]"}\n' > "$XDG_CONF
 chown -R "$SAYLINE_SWAY_USER:" "$XDG_CONFIG_HOME"
 swaymsg "bindsym --no-repeat Ctrl+Mod4+a exec $sayline --toggle" >/dev/null
 
-as-sway-user foot --app-id=dictation-target sh -c "stty -icanon; exec cat > $work/typed.txt" & pids+=($!)
-wait_for 15 sh -c '[ "$(focused_app)" = dictation-target ]' || fail "the terminal never got the focus"
+as-sway-user foot --app-id=dictation-target sh -c "stty -icanon; exec cat > $work/typed.txt" >"$work/foot.log" 2>&1 & pids+=($!)
+wait_for 15 target_focused || fail "the terminal never got the focus"
 
 as-sway-user "$sayline" > "$work/sayline.out" 2>&1 & pids+=($!)
 wait_for 20 panel_shown || fail "panel not shown after launch"
@@ -75,13 +77,13 @@ swaymsg workspace 2 >/dev/null
 grim -g "$X,$Y ${WIDTH}x${HEIGHT}" "$work/panel-2.png"
 [ "$(convert "$work/panel-2.png" -format '%k' info:)" -gt 8 ] || fail "the panel is not shown on another workspace"
 swaymsg workspace 1 >/dev/null
-wait_for 5 sh -c '[ "$(focused_app)" = dictation-target ]' || fail "the terminal lost the focus"
+wait_for 5 target_focused || fail "the terminal lost the focus"
 
 "$say_into_mic" "The quick brown fox jumps over the lazy dog."
 sleep 3
 press_toggle
 wait_for 10 panel_hidden || fail "panel still shown after the second press"
-wait_for 15 sh -c 'clipboard | grep -qi "fox\|dog\|brown\|quick"' || fail "clipboard: '$(clipboard || true)'"
+wait_for 15 clipboard_has_words || fail "clipboard: '$(clipboard || true)'"
 delivered=$(clipboard)
 echo "delivered: $delivered"
 wait_for 10 sh -c "[ \"\$(cat '$work/typed.txt' 2>/dev/null)\" = \"\$1\" ]" _ "$delivered" \

@@ -5,11 +5,15 @@
 #include "Pasteboard.h"
 #include "PanelWindowHints.h"
 #include "StandardOutput.h"
+#include "WaylandDelivery.h"
 #include "WindowManager.h"
 #include "Workspace.h"
 
 #include <CompositorBindings.h>
 #include <HotKeySystem.h>
+#include <KeyboardLayout.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -30,6 +34,35 @@ void logSession(const DesktopSession &session, const ChosenPaths &paths)
                      .arg(kind, paths.clipboard, paths.typing, paths.shortcuts, paths.panel));
 }
 
+// Clipboard and typing on the compositor, on a connection of Sayline's own. The
+// adapters keep the connection; without one the X11 adapters (on XWayland)
+// stay, and the user hears once what that costs.
+void useWaylandDelivery(DesktopSession &session, AppStateDependencies &dependencies, ChosenPaths &paths)
+{
+    const std::unique_ptr<WaylandDelivery> wayland = WaylandDelivery::connect();
+    if (!wayland) {
+        paths.clipboard = QStringLiteral("X11 selection through XWayland");
+        paths.typing = QStringLiteral("none");
+        return;
+    }
+    session.waylandProtocols = wayland->offeredProtocols();
+    if (std::unique_ptr<Pasteboard> pasteboard = wayland->makePasteboard()) {
+        dependencies.pasteboard = std::move(pasteboard);
+        paths.clipboard = QStringLiteral("data control");
+    } else {
+        paths.clipboard = QStringLiteral("X11 selection through XWayland");
+        std::fputs("Sayline: this compositor offers no clipboard control (zwlr_data_control_manager_v1); the text "
+                   "goes to the clipboard through XWayland, which some compositors refuse while no X11 window "
+                   "has the keyboard focus.\n",
+                   stderr);
+    }
+    // Made now, long before the first delivery: a virtual keyboard drops the
+    // keys sent right after it appears.
+    dependencies.keyboard = wayland->makeKeyboardInjector();
+    paths.typing = wayland->offersTyping() ? QStringLiteral("virtual keyboard")
+                                           : QStringLiteral("none (this compositor offers no virtual keyboard)");
+}
+
 } // namespace
 
 AppStateDependencies installPlatformAdapters(DesktopSession &session)
@@ -39,6 +72,8 @@ AppStateDependencies installPlatformAdapters(DesktopSession &session)
                       QStringLiteral("X11 window")};
     if (session.isWayland()) {
         KeyboardShortcuts::HotKeySystem::setShared(KeyboardShortcuts::makeCompositorBindingHotKeySystem());
+        KeyboardShortcuts::KeyboardLayout::setShared(KeyboardShortcuts::makeWaylandKeyboardLayout());
+        useWaylandDelivery(session, dependencies, paths);
         paths.shortcuts = QStringLiteral("compositor bindings (sayline --toggle, sayline --cancel)");
         if (!session.x11Display.isEmpty()) {
             WindowManager::shared().setWindowHints(
