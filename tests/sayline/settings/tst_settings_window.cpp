@@ -1,6 +1,7 @@
 // The settings window as the program builds it, on a private X display, with
 // the real AppState, UpdateManager and defaults store.
 #include <AppState.h>
+#include <DesktopSession.h>
 #include <KeyboardShortcuts.h>
 #include <MenuBarExtra.h>
 #include <NotificationCenter.h>
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QQmlEngine>
@@ -130,6 +132,26 @@ private slots:
         click(switchOf(QStringLiteral("autoStartToggle")));
         QTest::qWait(50);
         QVERIFY(!switchOf(QStringLiteral("autoStartToggle"))->property("checked").toBool());
+    }
+
+    // Where the compositor owns the shortcuts, the rows give the line to bind
+    // in its syntax, and copy it; elsewhere they are recorders.
+    void shortcutRowsWhereTheCompositorBindsKeys()
+    {
+        DesktopSession sway;
+        sway.kind = DesktopSession::Kind::wayland;
+        sway.compositor = DesktopSession::Compositor::sway;
+        AppState::shared().setDesktopSession(sway);
+        QTRY_VERIFY(item(QStringLiteral("toggleRecordingBinding"))->isVisible());
+        QVERIFY(!item(QStringLiteral("toggleRecordingRecorder"))->isVisible());
+        const QString line = QStringLiteral("bindsym --no-repeat Ctrl+Mod4+a exec sayline --toggle");
+        QVERIFY(shownTexts(window()->contentItem()).contains(QStringLiteral("Set in your compositor: ") + line));
+        click(findItem(item(QStringLiteral("toggleRecordingBinding")), QStringLiteral("copyBindingButton")));
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), line);
+
+        AppState::shared().setDesktopSession(DesktopSession{});
+        QTRY_VERIFY(item(QStringLiteral("toggleRecordingRecorder"))->isVisible());
+        QVERIFY(!item(QStringLiteral("toggleRecordingBinding"))->isVisible());
     }
 
     void targetSwitchesSave()
