@@ -75,17 +75,45 @@ std::optional<QString> XkbKeyboardLayout::character(int carbonKeyCode)
         if (!m_keymap)
             return std::nullopt;
     }
+    return characterInGroup(*keyCode, asciiCapableGroup(*group));
+}
+
+std::optional<QString> XkbKeyboardLayout::characterInGroup(std::uint8_t keyCode, std::uint32_t group)
+{
     XkbState state(xkb_state_new(m_keymap.get()));
     if (!state)
         return std::nullopt;
-    xkb_state_update_mask(state.get(), 0, 0, 0, 0, 0, *group);
+    xkb_state_update_mask(state.get(), 0, 0, 0, 0, 0, group);
     char text[64] = {};
-    const int length = xkb_state_key_get_utf8(state.get(), *keyCode, text, sizeof text);
+    const int length = xkb_state_key_get_utf8(state.get(), keyCode, text, sizeof text);
     if (length == 0)
-        return deadKeyAccent(xkb_state_key_get_one_sym(state.get(), *keyCode));
+        return deadKeyAccent(xkb_state_key_get_one_sym(state.get(), keyCode));
     if (length < 0 || length >= int(sizeof text))
         return std::nullopt;
     return QString::fromUtf8(text, length);
+}
+
+std::uint32_t XkbKeyboardLayout::asciiCapableGroup(std::uint32_t current)
+{
+    // A group whose letter keys type Latin letters (us, de, fr) names keys as
+    // shortcuts do; beside one, a Cyrillic, Greek or Hebrew group does not.
+    const auto typesLatinLetters = [this](std::uint32_t group) {
+        for (const int carbonKeyCode : {0, 1, 2, 6, 12, 13}) { // a s d z q w
+            const auto keyCode = xKeyCodeForCarbonKeyCode(carbonKeyCode);
+            const auto text = keyCode ? characterInGroup(*keyCode, group) : std::nullopt;
+            if (!text || text->size() != 1 || !text->at(0).isLower() || text->at(0).unicode() > 0x7f)
+                return false;
+        }
+        return true;
+    };
+    if (typesLatinLetters(current))
+        return current;
+    const xkb_layout_index_t groups = xkb_keymap_num_layouts(m_keymap.get());
+    for (std::uint32_t group = 0; group < groups; ++group) {
+        if (group != current && typesLatinLetters(group))
+            return group;
+    }
+    return current; // no Latin group at all: the keys as they are
 }
 
 std::optional<std::uint8_t> XkbKeyboardLayout::currentGroup()
