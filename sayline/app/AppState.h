@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DictationHistory.h"
 #include "OutputTarget.h"
 
 #include <QList>
@@ -14,6 +15,7 @@
 #include <voxcore/RecordingManager.h>
 #include <voxcore/SpeechRecognitionManager.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -38,6 +40,11 @@ struct AppStateDependencies
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<AlertPresenter> alertPresenter;
     WindowManager *windowManager = nullptr; // not owned; WindowManager::shared() when null
+    // How long typing waits for held modifier keys to be released before it
+    // gives up (the text then stays on the clipboard).
+    std::chrono::milliseconds modifierReleaseTimeout{10000};
+    // The recent dictations; DictationHistory::standardFilePath()'s when null.
+    std::unique_ptr<DictationHistory> history;
 
     static AppStateDependencies standard();
 };
@@ -63,8 +70,6 @@ public:
     // The settings link handed to the workspace from the accessibility alert.
     static constexpr const char *accessibilitySettingsUrl =
         "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
-    // How long text delivery waits for held modifier keys to be released.
-    static constexpr int modifierReleaseTimeoutMs = 1000;
     static constexpr int modifierPollIntervalMs = 20;
 
     // The one instance of the process, built on first use and never released.
@@ -110,6 +115,11 @@ public:
     // Hands a settings link (accessibility or microphone page) to the workspace.
     Q_INVOKABLE void openUrl(const QString &url);
 
+    // Every dictation's text as it grows, kept until the next ones push it out.
+    DictationHistory &history() { return *m_history; }
+    // Puts an earlier dictation back on the clipboard.
+    void copyToPasteboard(const QString &text);
+
 signals:
     void outputTargetsChanged();
 
@@ -140,6 +150,8 @@ private:
     std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<AlertPresenter> m_alertPresenter;
     WindowManager *m_windowManager = nullptr;
+    std::chrono::milliseconds m_modifierReleaseTimeout;
+    std::unique_ptr<DictationHistory> m_history;
 
     // Texts waiting to be typed, oldest first, and whether a typing task runs.
     QQueue<QString> m_pendingInsertions;
