@@ -61,6 +61,27 @@ private slots:
         QCOMPARE(texts(DictationHistory(historyPath(), defaults)), QStringList{"hello world again"});
     }
 
+    // Switched off while running: everything is forgotten, the file deleted,
+    // and nothing more is kept until it is switched on again.
+    void switchingOffDeletesTheFile()
+    {
+        UserDefaults defaults(m_dir.filePath(QStringLiteral("defaults.json")));
+        DictationHistory history(historyPath(), defaults);
+        history.followDictation(QStringLiteral("secret"));
+        history.followDictation(QString());
+        QVERIFY(QFile::exists(historyPath()));
+        defaults.setBool(DictationHistory::keepSettingKey, false);
+        QVERIFY(!QFile::exists(historyPath()));
+        QCOMPARE(texts(history), QStringList{});
+        history.followDictation(QStringLiteral("not kept"));
+        history.followDictation(QString());
+        QVERIFY(!QFile::exists(historyPath()));
+        defaults.setBool(DictationHistory::keepSettingKey, true);
+        history.followDictation(QStringLiteral("kept again"));
+        history.followDictation(QString());
+        QCOMPARE(texts(DictationHistory(historyPath(), defaults)), QStringList{"kept again"});
+    }
+
     void headlineIsTheFirstWords_data()
     {
         QTest::addColumn<QString>("text");
