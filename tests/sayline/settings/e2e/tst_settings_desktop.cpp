@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -35,6 +36,7 @@ const QPoint aboutRow(60, 183);
 const QPoint voiceRow(60, 123);
 const QPoint generalRow(60, 63);
 const QPoint firstSwitch(659, 117);     // Interface: "Show in Menu Bar"; General: the login toggle
+const QPoint keepRecentDictationsSwitch(659, 281); // Interface
 const QPoint toggleRecordingField(600, 361);
 const QPoint cancelField(600, 397);
 // The panel's gear, from the panel's left and bottom edges.
@@ -50,6 +52,11 @@ QString artifact(const QString &name)
 QString defaultsPath()
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Sayline/defaults.json");
+}
+
+QString historyPath()
+{
+    return QDir::homePath() + QStringLiteral("/.local/share/Sayline/history.json");
 }
 
 QJsonObject storedDefaults()
@@ -128,6 +135,11 @@ private slots:
                                                   "120", "--height", "28", "--transparent", "false"});
         QVERIFY(trayHost.waitForStarted());
         QTest::qWait(800);
+        QVERIFY(QDir().mkpath(QFileInfo(historyPath()).absolutePath()));
+        QFile history(historyPath());
+        QVERIFY(history.open(QIODevice::WriteOnly));
+        history.write(R"({"dictations": [{"text": "an earlier dictation", "time": "2026-01-01T00:00:00Z"}]})");
+        history.close();
         startSayline();
     }
 
@@ -179,6 +191,16 @@ private slots:
         click(inSettings(firstSwitch));
         QVERIFY2(waitFor([] { return trayIcon().has_value(); }), "the tray item did not come back");
         QCOMPARE(storedDefaults().value(QStringLiteral("showInMenuBar")), QJsonValue(true));
+    }
+
+    // The Interface page is showing: switching "Keep recent dictations" off
+    // deletes the history file at once.
+    void keepRecentDictationsOffDeletesTheHistory()
+    {
+        QVERIFY(QFile::exists(historyPath()));
+        click(inSettings(keepRecentDictationsSwitch));
+        QVERIFY2(waitFor([] { return !QFile::exists(historyPath()); }), "the history file is still there");
+        QCOMPARE(storedDefaults().value(QStringLiteral("keepRecentDictations")), QJsonValue(false));
     }
 
     void recordedShortcutReplacesTheOldOne()
