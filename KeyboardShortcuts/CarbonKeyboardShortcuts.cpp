@@ -17,6 +17,7 @@ using HotKey = CarbonKeyboardShortcuts::HotKey;
 struct State
 {
     bool isEnabled = true;
+    bool isSuspended = false;
     std::map<int, std::shared_ptr<HotKey>> hotKeys;
     int hotKeyIdCounter = 0;
     bool eventHandler = false;
@@ -181,11 +182,12 @@ void CarbonKeyboardShortcuts::updateEventHandler()
     if (!s.eventHandler)
         return;
     HotKeySystem &system = HotKeySystem::shared();
-    if (s.isEnabled && !s.isMenuOpen) {
+    const bool active = s.isEnabled && !s.isSuspended;
+    if (active && !s.isMenuOpen) {
         registerAll();
         menuTrackingMonitor().stop();
         system.setHotKeyEventsEnabled(true);
-    } else if (s.isEnabled) {
+    } else if (active) {
         dropAllRegistrations();
         system.setHotKeyEventsEnabled(false);
         menuTrackingMonitor().start();
@@ -204,6 +206,17 @@ bool CarbonKeyboardShortcuts::isEnabled()
 void CarbonKeyboardShortcuts::setEnabled(bool enabled)
 {
     if (std::exchange(state().isEnabled, enabled) != enabled)
+        updateEventHandler();
+}
+
+bool CarbonKeyboardShortcuts::isSuspended()
+{
+    return state().isSuspended;
+}
+
+void CarbonKeyboardShortcuts::setSuspended(bool suspended)
+{
+    if (std::exchange(state().isSuspended, suspended) != suspended)
         updateEventHandler();
 }
 

@@ -46,6 +46,11 @@ public:
     // The master switch; a change runs updateEventHandler().
     static bool isEnabled();
     static void setEnabled(bool enabled);
+    // While suspended (a shortcut recorder records) the platform registrations
+    // are dropped like when disabled, so that their keys reach the recorder's
+    // window; resuming registers them again.
+    static bool isSuspended();
+    static void setSuspended(bool suspended);
 
     // Combinations that another client holds (desktop shortcuts and other
     // programs), probed fresh at every call: each mapped key with each combination

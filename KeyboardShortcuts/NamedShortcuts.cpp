@@ -297,6 +297,9 @@ bool isPaused()
 void setPaused(bool paused)
 {
     state().isPaused = paused;
+    // Paused while a recorder records: the keys of our own shortcuts must
+    // reach it (Escape ends recording), so their grabs are let go meanwhile.
+    CarbonKeyboardShortcuts::setSuspended(paused);
 }
 
 bool isEnabled()

@@ -1,11 +1,12 @@
 #include "UserDefaults.h"
 
+#include "JsonFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -68,10 +69,8 @@ void UserDefaults::load()
         return;
     }
 
-    const QString aside = m_filePath + QStringLiteral(".corrupt");
-    QFile::remove(aside);
-    if (QFile::rename(m_filePath, aside)) {
-        m_lastError = QStringLiteral("%1 is not a JSON object; kept as %2").arg(m_filePath, aside);
+    if (const auto aside = JsonFile::moveAside(m_filePath)) {
+        m_lastError = QStringLiteral("%1 is not a JSON object; kept as %2").arg(m_filePath, *aside);
     } else {
         m_writable = false;
         m_lastError = QStringLiteral("%1 is not a JSON object and cannot be moved aside").arg(m_filePath);
@@ -155,26 +154,8 @@ bool UserDefaults::save()
 {
     if (!m_writable)
         return false;
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    QSaveFile file(m_filePath);
-    // Unbuffered, so that write() reports what reached the file: QSaveFile
-    // ignores a failure while flushing its buffer and commits what got through.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        m_lastError = QStringLiteral("cannot write %1: %2").arg(m_filePath, file.errorString());
-        report(QStringLiteral("Sayline: ") + m_lastError);
-        return false;
-    }
-    const QByteArray json = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
-    // A short write (disk full, file size limit) is no error to QSaveFile either,
-    // which would put the cut-off text in place of the whole old file. Not
-    // committed, the temporary file goes away with `file`.
-    if (file.write(json) != json.size()) {
-        m_lastError = QStringLiteral("cannot write %1: only part of it fits").arg(m_filePath);
-        report(QStringLiteral("Sayline: ") + m_lastError);
-        return false;
-    }
-    if (!file.commit()) {
-        m_lastError = QStringLiteral("cannot write %1: %2").arg(m_filePath, file.errorString());
+    if (const auto error = JsonFile::writeAtomically(m_filePath, QJsonDocument(m_values).toJson(QJsonDocument::Indented))) {
+        m_lastError = *error;
         report(QStringLiteral("Sayline: ") + m_lastError);
         return false;
     }

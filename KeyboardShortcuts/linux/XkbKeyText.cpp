@@ -41,4 +41,26 @@ std::optional<QString> keyText(xkb_keymap *keymap, xkb_layout_index_t group, xkb
     return QString::fromUtf8(text, length);
 }
 
+xkb_layout_index_t latinLetterGroup(xkb_keymap *keymap, xkb_layout_index_t current)
+{
+    // The keys A, S, D, Z, Q, W (evdev codes; XKB key codes are 8 more).
+    constexpr xkb_keycode_t letterKeys[] = {30 + 8, 31 + 8, 32 + 8, 44 + 8, 16 + 8, 17 + 8};
+    const auto typesLatinLetters = [keymap](xkb_layout_index_t group) {
+        for (const xkb_keycode_t key : letterKeys) {
+            const std::optional<QString> text = keyText(keymap, group, key);
+            if (!text || text->size() != 1 || !text->at(0).isLower() || text->at(0).unicode() > 0x7f)
+                return false;
+        }
+        return true;
+    };
+    if (typesLatinLetters(current))
+        return current;
+    const xkb_layout_index_t groups = xkb_keymap_num_layouts(keymap);
+    for (xkb_layout_index_t group = 0; group < groups; ++group) {
+        if (group != current && typesLatinLetters(group))
+            return group;
+    }
+    return current; // no Latin group at all: the keys as they are
+}
+
 } // namespace KeyboardShortcuts::Xkb

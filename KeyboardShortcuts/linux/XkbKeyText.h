@@ -15,4 +15,9 @@ namespace KeyboardShortcuts::Xkb {
 // types nothing.
 std::optional<QString> keyText(xkb_keymap *keymap, xkb_layout_index_t group, xkb_keycode_t key);
 
+// The group that names keys as shortcuts do: `current` when its letter keys
+// type Latin letters (us, de, fr), otherwise the first group that does (the
+// Latin group beside a Cyrillic, Greek or Hebrew one), otherwise `current`.
+xkb_layout_index_t latinLetterGroup(xkb_keymap *keymap, xkb_layout_index_t current);
+
 } // namespace KeyboardShortcuts::Xkb

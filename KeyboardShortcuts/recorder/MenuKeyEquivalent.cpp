@@ -14,9 +14,12 @@ namespace {
 
 const char *const textProperty = "keyEquivalent";
 const char *const maskProperty = "keyEquivalentModifierMask";
+const char *const mirroredNameProperty = "keyboardShortcutName";
 
-bool itemUses(const QAction &item, const Shortcut &shortcut)
+bool itemUses(const QAction &item, const Shortcut &shortcut, const QString &recordedName)
 {
+    if (!recordedName.isEmpty() && item.property(mirroredNameProperty).toString() == recordedName)
+        return false;
     const auto equivalent = menuKeyEquivalent(item);
     if (!equivalent || equivalent->text.isEmpty())
         return false;
@@ -50,26 +53,31 @@ std::optional<MenuKeyEquivalent> menuKeyEquivalent(const QAction &item)
                              ModifierFlags::fromInt(static_cast<int>(item.property(maskProperty).toUInt()))};
 }
 
-QAction *menuItemUsing(const QMenu &menu, const Shortcut &shortcut)
+void setMenuItemMirrorsShortcut(QAction &item, const QString &nameRawValue)
+{
+    item.setProperty(mirroredNameProperty, nameRawValue);
+}
+
+QAction *menuItemUsing(const QMenu &menu, const Shortcut &shortcut, const QString &recordedName)
 {
     for (QAction *item : menu.actions()) {
-        if (itemUses(*item, shortcut))
+        if (itemUses(*item, shortcut, recordedName))
             return item;
         if (const QMenu *submenu = item->menu()) {
-            if (QAction *found = menuItemUsing(*submenu, shortcut))
+            if (QAction *found = menuItemUsing(*submenu, shortcut, recordedName))
                 return found;
         }
     }
     return nullptr;
 }
 
-QAction *applicationMenuItemUsing(const Shortcut &shortcut)
+QAction *applicationMenuItemUsing(const Shortcut &shortcut, const QString &recordedName)
 {
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (const auto *menu = qobject_cast<const QMenu *>(widget)) {
-            if (QAction *found = menuItemUsing(*menu, shortcut))
+            if (QAction *found = menuItemUsing(*menu, shortcut, recordedName))
                 return found;
         }
     }

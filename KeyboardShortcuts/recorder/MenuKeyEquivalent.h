@@ -27,10 +27,16 @@ struct MenuKeyEquivalent
 void setMenuKeyEquivalent(QAction &item, const QString &text, ModifierFlags modifierMask);
 std::optional<MenuKeyEquivalent> menuKeyEquivalent(const QAction &item);
 
+// Marks the item as the menu's copy of the named global shortcut (the property
+// "keyboardShortcutName"): recording that name's own combination again is no
+// conflict with it.
+void setMenuItemMirrorsShortcut(QAction &item, const QString &nameRawValue);
+
 // The first item of `menu`, depth first in item order, whose key equivalent
-// is `shortcut`; null when none is.
-QAction *menuItemUsing(const QMenu &menu, const Shortcut &shortcut);
+// is `shortcut`, leaving out the items that mirror the name `recordedName`;
+// null when none is.
+QAction *menuItemUsing(const QMenu &menu, const Shortcut &shortcut, const QString &recordedName = {});
 // The same over the application's own menus (its top-level QMenus).
-QAction *applicationMenuItemUsing(const Shortcut &shortcut);
+QAction *applicationMenuItemUsing(const Shortcut &shortcut, const QString &recordedName = {});
 
 } // namespace KeyboardShortcuts

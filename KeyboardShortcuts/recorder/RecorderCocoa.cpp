@@ -353,7 +353,8 @@ bool RecorderCocoa::handleKeyDown(QKeyEvent &qtEvent)
         return false;
     }
 
-    if (const QAction *item = applicationMenuItemUsing(*shortcut)) {
+    // The menu's own copy of this very shortcut is no conflict.
+    if (const QAction *item = applicationMenuItemUsing(*shortcut, m_shortcutName.rawValue)) {
         blur();
         runAlert(localized(QStringLiteral("keyboard_shortcut_used_by_menu_item")).arg(item->text()));
         becomeFirstResponder();

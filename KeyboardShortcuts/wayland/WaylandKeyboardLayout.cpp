@@ -25,7 +25,7 @@ public:
         xkb_keymap *keymap = m_listener ? m_listener->keymap() : nullptr;
         if (!keymap)
             return std::nullopt;
-        return Xkb::keyText(keymap, 0, xkb_keycode_t(*evdev + evdevToXkb));
+        return Xkb::keyText(keymap, Xkb::latinLetterGroup(keymap, 0), xkb_keycode_t(*evdev + evdevToXkb));
     }
 
 private:

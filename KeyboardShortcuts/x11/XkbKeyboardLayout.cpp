@@ -58,7 +58,7 @@ std::optional<QString> XkbKeyboardLayout::character(int carbonKeyCode)
         if (!m_keymap)
             return std::nullopt;
     }
-    return Xkb::keyText(m_keymap.get(), *group, *keyCode);
+    return Xkb::keyText(m_keymap.get(), Xkb::latinLetterGroup(m_keymap.get(), *group), *keyCode);
 }
 
 std::optional<std::uint8_t> XkbKeyboardLayout::currentGroup()

@@ -3,6 +3,8 @@
 // with libxkbcommon from the X server over a connection of its own. The keymap is
 // kept until the server announces a new one (XKB NewKeyboardNotify or MapNotify,
 // as after `setxkbmap de`); the active layout group is asked afresh on each call.
+// Keys are named after the current group when it types Latin letters, else
+// after the first group that does (with `ru,us` the A key is "a", not "ф").
 
 #include "XcbHandles.h"
 
@@ -20,7 +22,8 @@ public:
     static std::unique_ptr<XkbKeyboardLayout> connect();
 
     // What the key at a Carbon key code's position types at the first shift level,
-    // without modifiers, in the current group (a dead key: its accent, e.g. "^");
+    // without modifiers, in the current group or, when that one types no Latin
+    // letters, the first group that does (a dead key: its accent, e.g. "^");
     // none for no key position or no text.
     std::optional<QString> character(int carbonKeyCode);
 

@@ -70,7 +70,15 @@ AppState::AppState(AppStateDependencies dependencies, QObject *parent)
     , m_workspace(std::move(dependencies.workspace))
     , m_alertPresenter(std::move(dependencies.alertPresenter))
     , m_windowManager(dependencies.windowManager ? dependencies.windowManager : &WindowManager::shared())
+    , m_modifierReleaseTimeout(dependencies.modifierReleaseTimeout)
+    , m_history(dependencies.history ? std::move(dependencies.history)
+                                     : std::make_unique<DictationHistory>(DictationHistory::standardFilePath(),
+                                                                          UserDefaults::standard()))
 {
+    // Each dictation starts from and ends with an empty transcript; the
+    // history keeps every text in between, delivered or not.
+    connect(m_speechRecognitionManager.get(), &SpeechRecognitionManager::transcriptionResultChanged, this,
+            [this] { m_history->followDictation(m_speechRecognitionManager->transcriptionResult()); });
     registerShortcutHandlers();
     loadOutputTargets();
     scheduleAccessibilityCheck();

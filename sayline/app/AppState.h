@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesktopSession.h"
+#include "DictationHistory.h"
 #include "OutputTarget.h"
 
 #include <QList>
@@ -15,6 +16,7 @@
 #include <voxcore/RecordingManager.h>
 #include <voxcore/SpeechRecognitionManager.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -40,6 +42,11 @@ struct AppStateDependencies
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<AlertPresenter> alertPresenter;
     WindowManager *windowManager = nullptr; // not owned; WindowManager::shared() when null
+    // How long typing waits for held modifier keys to be released before it
+    // gives up (the text then stays on the clipboard).
+    std::chrono::milliseconds modifierReleaseTimeout{10000};
+    // The recent dictations; DictationHistory::standardFilePath()'s when null.
+    std::unique_ptr<DictationHistory> history;
 
     static AppStateDependencies standard();
 };
@@ -71,8 +78,6 @@ public:
     // The settings link handed to the workspace from the accessibility alert.
     static constexpr const char *accessibilitySettingsUrl =
         "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
-    // How long text delivery waits for held modifier keys to be released.
-    static constexpr int modifierReleaseTimeoutMs = 1000;
     static constexpr int modifierPollIntervalMs = 20;
 
     // The one instance of the process, built on first use and never released:
@@ -128,8 +133,10 @@ public:
     // The compositor configuration line that binds the named shortcut
     // ("toggleMainWindow", "closeMainWindow") to its Sayline command.
     Q_INVOKABLE QString compositorBindingLine(const QString &shortcutName) const;
-    // Puts a text (such as that line) on the clipboard.
-    Q_INVOKABLE void copyToClipboard(const QString &text);
+    // Every dictation's text as it grows, kept until the next ones push it out.
+    DictationHistory &history() { return *m_history; }
+    // Puts a text on the clipboard: an earlier dictation, or the line to bind.
+    Q_INVOKABLE void copyToPasteboard(const QString &text);
 
 signals:
     void outputTargetsChanged();
@@ -167,6 +174,8 @@ private:
     std::unique_ptr<AlertPresenter> m_alertPresenter;
     WindowManager *m_windowManager = nullptr;
     DesktopSession m_desktopSession;
+    std::chrono::milliseconds m_modifierReleaseTimeout;
+    std::unique_ptr<DictationHistory> m_history;
 
     // Texts waiting to be typed, oldest first, and whether a typing task runs.
     QQueue<QString> m_pendingInsertions;

@@ -10,9 +10,12 @@ Item {
     id: root
 
     property QtObject appState: AppState
+    property QtObject windowManager: WindowManager
     readonly property QtObject speechManager: appState.speechRecognitionManager
     readonly property bool showRealtimeTranscription: showRealtimeTranscriptionSetting.value
-    readonly property bool showInMenuBar: showInMenuBarSetting.value
+    // The gear is the way to the settings whenever the tray item is not seen:
+    // switched off, or no tray host to show it.
+    readonly property bool trayItemVisible: windowManager.trayItemVisible
 
     implicitWidth: content.implicitWidth
     implicitHeight: content.implicitHeight
@@ -26,7 +29,6 @@ Item {
     }
 
     StoredBool { id: showRealtimeTranscriptionSetting; key: "showRealtimeTranscription"; defaultValue: true }
-    StoredBool { id: showInMenuBarSetting; key: "showInMenuBar"; defaultValue: true }
 
     Rectangle {
         anchors.fill: parent
@@ -106,7 +108,8 @@ Item {
 
                 SettingsButton {
                     objectName: "settingsButton"
-                    visible: !root.showInMenuBar
+                    visible: !root.trayItemVisible
+                    windowManager: root.windowManager
                 }
                 LocalePicker {
                     objectName: "localePicker"

@@ -26,7 +26,7 @@ ColumnLayout {
             objectName: "copyBindingButton"
             text: "Copy"
             font.pixelSize: 11
-            onClicked: AppState.copyToClipboard(row.line)
+            onClicked: AppState.copyToPasteboard(row.line)
         }
     }
     Text {

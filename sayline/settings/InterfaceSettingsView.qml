@@ -6,6 +6,7 @@ SettingsPage {
 
     StoredBool { id: showInMenuBar; key: "showInMenuBar"; defaultValue: true }
     StoredBool { id: showRealtimeTranscription; key: "showRealtimeTranscription"; defaultValue: true }
+    StoredBool { id: keepRecentDictations; key: "keepRecentDictations"; defaultValue: true }
 
     FormSection {
         ToggleRow {
@@ -22,6 +23,16 @@ SettingsPage {
             title: "Show Realtime Transcription"
             checked: showRealtimeTranscription.value
             onToggled: on => showRealtimeTranscription.value = on
+        }
+    }
+    FormSection {
+        header: "History"
+        footer: "The last 20 dictations, delivered or cancelled, are listed under Recent Dictations in the menu. Switching this off deletes them."
+        ToggleRow {
+            objectName: "keepRecentDictationsToggle"
+            title: "Keep recent dictations"
+            checked: keepRecentDictations.value
+            onToggled: on => keepRecentDictations.value = on
         }
     }
 }

@@ -3,6 +3,8 @@
 #include "MenuKeyEquivalent.h"
 
 #include <AppState.h>
+#include <ApplicationShortcuts.h>
+#include <DictationHistory.h>
 #include <KeyboardShortcuts.h>
 #include <NotificationCenter.h>
 #include <UpdateManager.h>
@@ -14,6 +16,8 @@
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
+
+#include <utility>
 
 namespace {
 const QString showInMenuBarKey = QStringLiteral("showInMenuBar");
@@ -28,6 +32,14 @@ MenuBarExtra::Commands MenuBarExtra::standardCommands()
         [] { return UpdateManager::shared().currentVersion(); },
         [] { UpdateManager::shared().checkForUpdates(); },
         [] { QCoreApplication::quit(); },
+        [] {
+            QStringList texts;
+            for (const DictationHistory::Entry &entry : AppState::shared().history().entries())
+                texts.append(entry.text);
+            return texts;
+        },
+        [](const QString &text) { AppState::shared().copyToPasteboard(text); },
+        [] { AppState::shared().history().clear(); },
     };
 }
 
@@ -42,6 +54,7 @@ MenuBarExtra::MenuBarExtra(UserDefaults &defaults, Commands commands, QObject *p
     , m_commands(std::move(commands))
     , m_menu(std::make_unique<QMenu>())
     , m_trayIcon(std::make_unique<QSystemTrayIcon>())
+    , m_recentDictations(std::make_unique<QMenu>(QStringLiteral("Recent Dictations")))
 {
     buildMenu();
     m_trayIcon->setIcon(QIcon(QStringLiteral(":/qt/qml/Sayline/Settings/icons/menubar.svg")));
@@ -63,7 +76,10 @@ MenuBarExtra::MenuBarExtra(UserDefaults &defaults, Commands commands, QObject *p
         if (key == showInMenuBarKey)
             updateInsertion();
     });
+    connect(&m_trayHostCheck, &QTimer::timeout, this, &MenuBarExtra::reportInsertion);
+    m_trayHostCheck.start(trayHostCheckInterval);
     updateInsertion();
+    reportInsertion();
 }
 
 MenuBarExtra::~MenuBarExtra() = default;
@@ -74,9 +90,13 @@ void MenuBarExtra::buildMenu()
     // Settings and Quit use Control, as desktop programs here do.
     QAction *startStop = addCommand(QStringLiteral("Start/Stop Recording"), m_commands.startStopRecording);
     setMenuKeyEquivalent(*startStop, QStringLiteral("a"), ModifierFlag::command | ModifierFlag::control);
+    KeyboardShortcuts::setMenuItemMirrorsShortcut(*startStop, ApplicationShortcuts::toggleMainWindow().rawValue);
     m_menu->addSeparator();
     QAction *settings = addCommand(QStringLiteral("Settings"), m_commands.openSettings);
     setMenuKeyEquivalent(*settings, QStringLiteral(","), ModifierFlag::control);
+    m_menu->addSeparator();
+    m_menu->addMenu(m_recentDictations.get());
+    m_clearHistoryAction = addCommand(QStringLiteral("Clear History"), m_commands.clearHistory);
     m_menu->addSeparator();
     m_versionAction = m_menu->addAction(QStringLiteral("Version ") + m_commands.currentVersion());
     m_versionAction->setEnabled(false); // shown in the secondary (greyed) style
@@ -85,8 +105,26 @@ void MenuBarExtra::buildMenu()
     QAction *quit = addCommand(QStringLiteral("Quit Sayline"), m_commands.quit);
     setMenuKeyEquivalent(*quit, QStringLiteral("q"), ModifierFlag::control);
     // The version can only be known once the updater exists; read it afresh.
-    connect(m_menu.get(), &QMenu::aboutToShow, this,
-            [this] { m_versionAction->setText(QStringLiteral("Version ") + m_commands.currentVersion()); });
+    connect(m_menu.get(), &QMenu::aboutToShow, this, [this] {
+        m_versionAction->setText(QStringLiteral("Version ") + m_commands.currentVersion());
+        fillRecentDictations();
+    });
+    fillRecentDictations();
+}
+
+void MenuBarExtra::fillRecentDictations()
+{
+    const QStringList texts = m_commands.recentDictations ? m_commands.recentDictations() : QStringList();
+    m_recentDictations->clear();
+    for (const QString &text : texts) {
+        QAction *item = m_recentDictations->addAction(DictationHistory::headline(text).replace(u'&', QStringLiteral("&&")));
+        connect(item, &QAction::triggered, this, [this, text] {
+            if (m_commands.copyDictation)
+                m_commands.copyDictation(text);
+        });
+    }
+    m_recentDictations->menuAction()->setEnabled(!texts.isEmpty());
+    m_clearHistoryAction->setEnabled(!texts.isEmpty());
 }
 
 QAction *MenuBarExtra::addCommand(const QString &title, std::function<void()> action)
@@ -112,5 +150,12 @@ void MenuBarExtra::updateInsertion()
     if (wanted == m_trayIcon->isVisible())
         return;
     m_trayIcon->setVisible(wanted);
-    emit insertedChanged();
+    reportInsertion();
+}
+
+void MenuBarExtra::reportInsertion()
+{
+    const bool inserted = isInserted();
+    if (std::exchange(m_reportedInserted, inserted) != inserted)
+        emit insertedChanged();
 }

@@ -4,6 +4,7 @@
 #include "SettingsScene.h"
 
 #include <MainApp.h>
+#include <WindowManager.h>
 
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -14,5 +15,9 @@ void buildSettingsScenes(MainApp &app)
 {
     auto *settings = new SettingsScene(app.engine(), &app.application());
     settings->installInWindowManager();
-    new MenuBarExtra(&app.application());
+    auto *tray = new MenuBarExtra(&app.application());
+    // The panel shows its gear whenever the user cannot see the tray item.
+    const auto reportTrayItem = [tray] { WindowManager::shared().setTrayItemVisible(tray->isInserted()); };
+    QObject::connect(tray, &MenuBarExtra::insertedChanged, tray, reportTrayItem);
+    reportTrayItem();
 }

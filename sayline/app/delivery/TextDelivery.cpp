@@ -45,6 +45,12 @@ void AppState::deliverText(const QString &text)
     }
 }
 
+void AppState::copyToPasteboard(const QString &text)
+{
+    m_pasteboard->clearContents();
+    m_pasteboard->setString(text);
+}
+
 void AppState::insertText(const QString &text)
 {
     m_pendingInsertions.enqueue(text);
@@ -55,7 +61,8 @@ void AppState::insertText(const QString &text)
 // Types the queued texts one after the other, each only once no modifier key is
 // held any more: the shortcut that ends a dictation is released key by key, and
 // text typed while Control or Super is still down would reach the target
-// application as a string of shortcuts.
+// application as a string of shortcuts. Keys held beyond the bound (a stuck
+// key, a user who went on to another shortcut) cost the typing, never the text.
 QCoro::Task<> AppState::typePendingInsertions()
 {
     QPointer<AppState> self(this);
@@ -65,8 +72,12 @@ QCoro::Task<> AppState::typePendingInsertions()
         if (!self)
             co_return;
         const QString text = m_pendingInsertions.dequeue();
-        if (released)
+        if (released) {
             m_keyboard->typeText(text); // nothing typed (no display): nothing reported
+        } else if (!m_outputTargets.contains(OutputTarget::pasteboard)) {
+            m_pasteboard->clearContents();
+            m_pasteboard->setString(text);
+        }
     }
     m_typing = false;
 }
@@ -75,12 +86,13 @@ QCoro::Task<bool> AppState::waitUntilNoModifierHeld()
 {
     using namespace std::chrono;
     QPointer<AppState> self(this);
-    const auto deadline = steady_clock::now() + milliseconds(modifierReleaseTimeoutMs);
+    const auto deadline = steady_clock::now() + m_modifierReleaseTimeout;
     QStringList held = m_keyboard->heldModifiers();
     while (!held.isEmpty()) {
         if (steady_clock::now() >= deadline) {
-            writeLogLine(QStringLiteral("Not typing the transcript: modifier keys still held after %1 ms (%2).")
-                             .arg(modifierReleaseTimeoutMs)
+            writeLogLine(QStringLiteral("Not typing the transcript: modifier keys still held after %1 s (%2); "
+                                        "the text is on the clipboard.")
+                             .arg(duration<double>(m_modifierReleaseTimeout).count())
                              .arg(held.join(QStringLiteral(", "))));
             co_return false;
         }

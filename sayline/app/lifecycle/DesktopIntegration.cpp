@@ -4,7 +4,6 @@
 
 #include "ApplicationShortcuts.h"
 #include "CompositorBinding.h"
-#include "Pasteboard.h"
 
 void AppState::setDesktopSession(const DesktopSession &session)
 {
@@ -37,10 +36,4 @@ QString AppState::compositorBindingLine(const QString &shortcutName) const
     if (!shortcut)
         return command;
     return ::compositorBindingLine(m_desktopSession.compositor, *shortcut, command);
-}
-
-void AppState::copyToClipboard(const QString &text)
-{
-    m_pasteboard->clearContents();
-    m_pasteboard->setString(text);
 }

@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 const QString positionXSuffix = QStringLiteral(".WindowPositionX");
@@ -65,6 +66,12 @@ WindowManager::WindowManager(QObject *parent)
 WindowManager::~WindowManager()
 {
     m_mainWindow.reset();
+}
+
+void WindowManager::setTrayItemVisible(bool visible)
+{
+    if (std::exchange(m_trayItemVisible, visible) != visible)
+        emit trayItemVisibleChanged();
 }
 
 void WindowManager::setOpenWindow(OpenWindow openWindow)

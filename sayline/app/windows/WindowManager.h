@@ -44,6 +44,9 @@ class WindowManager : public QObject
     QML_ELEMENT
     QML_SINGLETON
     Q_PROPERTY(bool mainWindowVisible READ isMainWindowVisible NOTIFY mainWindowVisibleChanged)
+    // Whether the user can see Sayline's tray item (wanted, and a tray host
+    // shows it); without it the panel offers its own way to the settings.
+    Q_PROPERTY(bool trayItemVisible READ isTrayItemVisible NOTIFY trayItemVisibleChanged)
 public:
     enum class WindowId { onboarding, main, settings };
     Q_ENUM(WindowId)
@@ -76,6 +79,9 @@ public:
     MainPanel *mainWindow() const { return m_mainWindow.get(); }
     bool isMainWindowVisible() const;
 
+    bool isTrayItemVisible() const { return m_trayItemVisible; }
+    void setTrayItemVisible(bool visible);
+
     void setOpenWindow(OpenWindow openWindow);
     void setContentFactory(ContentFactory factory);
     // The engine that builds the default panel content (Sayline.Panel MainView).
@@ -93,6 +99,7 @@ public:
 
 signals:
     void mainWindowVisibleChanged();
+    void trayItemVisibleChanged();
 
 private:
     QQuickItem *createDefaultContent(MainPanel &panel);
@@ -104,4 +111,5 @@ private:
     OpenWindow m_openWindow;
     ContentFactory m_contentFactory;
     QPointer<QQmlEngine> m_engine;
+    bool m_trayItemVisible = false;
 };

@@ -150,14 +150,20 @@ private slots:
         const auto token = NotificationCenter::defaultCenter().addObserver(
             recorderActiveStatusDidChangeNotification,
             [&](const Notification &n) { announced.append(n.userInfo.value(QStringLiteral("isActive")).toBool()); });
+        const auto liveGrabs = [this] {
+            return platform.hotKeys->liveGrabCount(controlCommandA.carbonKeyCode, controlCommandA.carbonModifiers);
+        };
+        QCOMPARE(liveGrabs(), 1);
         clickRecorder();
         QVERIFY(recorder->isRecording());
         QVERIFY(isPaused());
+        QCOMPARE(liveGrabs(), 0); // its keys reach the recorder meanwhile
         QCOMPARE(recorder->placeholderText(), localized(QStringLiteral("press_shortcut")));
         pressKey(*window, Qt::Key_Escape);
         NotificationCenter::defaultCenter().removeObserver(token);
         QCOMPARE(announced, (QList<bool>{true, false}));
         QVERIFY(!isPaused());
+        QCOMPARE(liveGrabs(), 1);
     }
 
     // What one key press does while recording; the name holds Control-Command-A.
@@ -247,6 +253,28 @@ private slots:
             QCOMPARE(platform.hotKeys->liveGrabCount(stored->carbonKeyCode, stored->carbonModifiers), 1);
             QCOMPARE(platform.hotKeys->liveGrabCount(controlCommandA.carbonKeyCode, controlCommandA.carbonModifiers), 0);
         }
+    }
+
+    // The menu's own copy of the recorded name's shortcut is no conflict;
+    // another name's combination in the menu still is.
+    void menuItemMirroringTheRecordedNameIsNoConflict()
+    {
+        QMenu menu;
+        QAction *item = menu.addAction(QStringLiteral("Start/Stop Recording"));
+        setMenuKeyEquivalent(*item, QStringLiteral("q"), ModifierFlag::control);
+        setMenuItemMirrorsShortcut(*item, name.rawValue);
+        clickRecorder();
+        pressKey(*window, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(alerts->shown.size(), 0);
+        QCOMPARE(getShortcut(name), OptionalShortcut(Shortcut(Key::q, ModifierFlag::control)));
+
+        setMenuItemMirrorsShortcut(*item, QStringLiteral("another"));
+        clickRecorder();
+        pressKey(*window, Qt::Key_Backspace);
+        pressKey(*window, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(alerts->shown.size(), 1);
+        QCOMPARE(getShortcut(name), OptionalShortcut());
+        pressKey(*window, Qt::Key_Escape);
     }
 
     void clickNearFieldKeepsRecordingFarClickPassesThrough()

@@ -1,6 +1,6 @@
 // Named global shortcuts through the public API on a real X server: typed with
 // xdotool, held until the server repeats them, refused while another client
-// holds the keys, shown on the current layout.
+// holds the keys, shown on the current layout (its Latin group, if it has one).
 
 #include "KeyboardShortcuts.h"
 #include "OutputCapture.h"
@@ -53,6 +53,16 @@ public:
 private:
     std::uint8_t m_keyCode;
 };
+
+// Locks the keyboard to a layout group, as a layout switcher does; true when it took.
+bool lockGroup(std::uint8_t group)
+{
+    xcb_connection_t *connection = qtConnection();
+    xcb_xkb_latch_lock_state(connection, XCB_XKB_ID_USE_CORE_KBD, 0, 0, 1, group, 0, 0, 0);
+    X11::XcbOwned<xcb_xkb_get_state_reply_t> state(
+        xcb_xkb_get_state_reply(connection, xcb_xkb_get_state(connection, XCB_XKB_ID_USE_CORE_KBD), nullptr));
+    return state && state->lockedGroup == group;
+}
 
 } // namespace
 
@@ -129,13 +139,21 @@ private slots:
         QVERIFY(setDetectableAutoRepeat(false));
     }
 
-    void pausedShortcutRunsNothing()
+    // Paused (a recorder records): nothing runs, and the grab is let go so that
+    // the keys reach the focused window; resuming grabs them again.
+    void pausedShortcutRunsNothingAndLetsItsKeysThrough()
     {
         setPaused(true);
         QVERIFY(xdotool({"key", "ctrl+super+a"}));
         QTest::qWait(300);
-        setPaused(false);
         QCOMPARE(m_events, QStringList{});
+        {
+            GrabHolder holder;
+            QCOMPARE(holder.start(xKeyCodeA, controlSuperMask), QStringLiteral("grabbed"));
+        }
+        setPaused(false);
+        QVERIFY(xdotool({"key", "ctrl+super+a"}));
+        expectEvents({"down", "up"});
     }
 
     void combinationHeldByAnotherClientFailsAndIsReserved()
@@ -158,24 +176,37 @@ private slots:
         expectEvents({"down", "up"});
     }
 
-    // Each row switches the layout; each answer differs from the previous layout's.
+    // Each row switches the layout. Keys are named after the first group that
+    // types Latin letters when the active one does not (a Russian layout beside
+    // a Latin one), in the text and in the menu key equivalent alike.
     void descriptionFollowsTheLayout_data()
     {
         QTest::addColumn<QString>("layout");
+        QTest::addColumn<int>("lockedGroup"); // -1: as setxkbmap leaves it
         QTest::addColumn<Key>("key");
         QTest::addColumn<QString>("description");
-        QTest::newRow("de Z position") << "de" << Key::z << "⌃⌘Y";
-        QTest::newRow("fr A position") << "fr" << Key::a << "⌃⌘Q";
-        QTest::newRow("back to us") << "us" << Key::a << "⌃⌘A";
+        QTest::addColumn<QString>("menuKeyEquivalent");
+        QTest::newRow("de Z position") << "de" << -1 << Key::z << "⌃⌘Y" << "y";
+        QTest::newRow("ru,us: the us group") << "ru,us" << -1 << Key::a << "⌃⌘A" << "a";
+        QTest::newRow("fr A position") << "fr" << -1 << Key::a << "⌃⌘Q" << "q";
+        QTest::newRow("ru alone: no Latin group") << "ru" << -1 << Key::a << "⌃⌘Ф" << "ф";
+        QTest::newRow("us,ru with ru locked: the us group") << "us,ru" << 1 << Key::a << "⌃⌘A" << "a";
+        QTest::newRow("de,ru with ru locked: the de group") << "de,ru" << 1 << Key::z << "⌃⌘Y" << "y";
+        QTest::newRow("back to us") << "us" << -1 << Key::a << "⌃⌘A" << "a";
     }
 
     void descriptionFollowsTheLayout()
     {
         QFETCH(QString, layout);
+        QFETCH(int, lockedGroup);
         QFETCH(Key, key);
         QFETCH(QString, description);
+        QFETCH(QString, menuKeyEquivalent);
         QVERIFY(runTool("setxkbmap", {"-layout", layout}));
+        if (lockedGroup >= 0)
+            QVERIFY(lockGroup(std::uint8_t(lockedGroup)));
         QCOMPARE(Shortcut(key, controlCommand).description(), description);
+        QCOMPARE(Shortcut(key, controlCommand).nsMenuItemKeyEquivalent(), std::optional<QString>(menuKeyEquivalent));
     }
 };
 

@@ -27,6 +27,7 @@ public:
     std::shared_ptr<ProviderProbe> provider = std::make_shared<ProviderProbe>();
     std::unique_ptr<WindowManager> windows;
     std::unique_ptr<AppState> appState;
+    std::chrono::milliseconds modifierReleaseTimeout{10000};
 
     AppStateHarness() { provider->events = &probe->events; }
     ~AppStateHarness()
@@ -71,6 +72,7 @@ public:
         dependencies.workspace = std::make_unique<FakeWorkspace>(probe);
         dependencies.alertPresenter = std::make_unique<FakeAlertPresenter>(probe);
         dependencies.windowManager = windows.get();
+        dependencies.modifierReleaseTimeout = modifierReleaseTimeout;
         appState = std::make_unique<AppState>(std::move(dependencies));
         return *appState;
     }
@@ -99,14 +101,16 @@ private:
     void record(const QString &event) { probe->events.append(event); }
 };
 
-// A QtTest main for AppState tests: a private, empty configuration folder for
-// the user defaults (set before the store is first used), the offscreen
+// A QtTest main for AppState tests: private, empty configuration and data
+// folders for the user defaults and the history (set before first use), the offscreen
 // platform unless the caller chose another, and the test report on stderr.
 #define APP_STATE_TEST_MAIN(TestClass)                                                                                 \
     int main(int argc, char *argv[])                                                                                   \
     {                                                                                                                  \
         QTemporaryDir configHome;                                                                                      \
         qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());                                                   \
+        QTemporaryDir dataHome;                                                                                        \
+        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());                                                       \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                            \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                                   \
         QApplication app(argc, argv);                                                                                  \

@@ -12,7 +12,8 @@ namespace {
 const QString checkTrue = QStringLiteral("Accessibility permission check: true, Bundle ID: io.sayline.Sayline, App Name: Sayline");
 const QString checkFalse = QStringLiteral("Accessibility permission check: false, Bundle ID: io.sayline.Sayline, App Name: Sayline");
 const QString notGranted = QStringLiteral("Accessibility permission not granted. Cannot auto-insert text.");
-const QString heldTooLong = QStringLiteral("Not typing the transcript: modifier keys still held after 1000 ms (Control, Super).");
+const QString heldTooLong = QStringLiteral(
+    "Not typing the transcript: modifier keys still held after 1 s (Control, Super); the text is on the clipboard.");
 const QString accessibilityUrl = QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
 
 void storeOutputTargets(const QVariant &stored)
@@ -168,18 +169,25 @@ private slots:
         QCOMPARE(output.lines(), QStringList(4, checkTrue));
     }
 
+    // Held beyond the bound: nothing typed, and the text goes to the clipboard
+    // even when the clipboard is no output target.
     void modifiersHeldTooLongTypeNothing()
     {
         AppStateHarness harness;
+        harness.modifierReleaseTimeout = std::chrono::seconds(1);
         AppState &appState = harness.start();
         appState.setOutputTargets({OutputTarget::autoInsert});
         harness.manager().setTranscriptionResult(QStringLiteral("never typed"));
         harness.probe->heldModifiers = {"Control", "Super"};
+        harness.events().clear();
         OutputCapture output;
         appState.deliverTranscription();
+        QTest::qWait(700);
+        QCOMPARE(output.lines(), QStringList{checkTrue}); // still waiting
         QTRY_COMPARE_WITH_TIMEOUT(output.lines(), (QStringList{checkTrue, heldTooLong}), 3000);
+        QCOMPARE(harness.eventsWithout({"transcript"}), (QStringList{"pasteboard clear", "pasteboard set never typed"}));
 
-        // Released afterwards: the dropped text does not come back.
+        // Released afterwards: the dropped typing does not come back.
         harness.probe->heldModifiers.clear();
         QTest::qWait(100);
         QCOMPARE(typedTexts(harness), QStringList{});

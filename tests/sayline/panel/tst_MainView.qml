@@ -31,12 +31,16 @@ Item {
         function openUrl(url) { record("open " + url) }
     }
 
-    StoredBool { id: showInMenuBar; key: "showInMenuBar"; defaultValue: true }
+    QtObject {
+        id: fakeWindowManager
+        property bool trayItemVisible: true
+        function open(identifier) { fakeAppState.record("open window " + identifier) }
+    }
     StoredBool { id: showRealtimeTranscription; key: "showRealtimeTranscription"; defaultValue: true }
 
     Component {
         id: mainViewComponent
-        MainView { appState: fakeAppState }
+        MainView { appState: fakeAppState; windowManager: fakeWindowManager }
     }
 
     TestCase {
@@ -50,7 +54,7 @@ Item {
             fakeManager.transcriptionResult = ""
             fakeManager.currentAmplitude = 0.15
             fakeAppState.calls = []
-            showInMenuBar.value = true
+            fakeWindowManager.trayItemVisible = true
             showRealtimeTranscription.value = true
         }
 
@@ -110,10 +114,12 @@ Item {
             const gear = findChild(view, "settingsButton")
             verify(gear)
             compare(gear.visible, false)
-            showInMenuBar.value = false
+            fakeWindowManager.trayItemVisible = false
             compare(gear.visible, true)
             const locale = findChild(view, "localePicker")
             tryVerify(() => gear.x < locale.x)
+            mouseClick(gear)
+            compare(fakeAppState.calls, ["open window settings"])
         }
 
         function test_withoutTranscriptOnlyWaveformAndBar() {

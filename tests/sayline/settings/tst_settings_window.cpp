@@ -247,7 +247,9 @@ private slots:
         QStringList calls;
         MenuBarExtra::Commands commands{
             [&] { calls << "startStop"; }, [&] { calls << "settings"; }, [] { return QStringLiteral("1.2.3"); },
-            [&] { calls << "check"; }, [&] { calls << "quit"; }};
+            [&] { calls << "check"; }, [&] { calls << "quit"; },
+            [] { return QStringList{"one two three four five six seven", "Tom & Jerry"}; },
+            [&](const QString &text) { calls << "copy " + text; }, [&] { calls << "clear"; }};
         UserDefaults::standard().setBool(QStringLiteral("showInMenuBar"), true);
         MenuBarExtra extra(UserDefaults::standard(), commands);
         // This display has no tray host: nothing is shown, and that is all.
@@ -258,15 +260,21 @@ private slots:
         for (QAction *action : items) {
             titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
         }
-        QCOMPARE(titles, (QStringList{"Start/Stop Recording", "-", "Settings", "-", "Version 1.2.3",
-                                      "Check for Updates...", "-", "Quit Sayline"}));
+        QCOMPARE(titles, (QStringList{"Start/Stop Recording", "-", "Settings", "-", "Recent Dictations", "Clear History",
+                                      "-", "Version 1.2.3", "Check for Updates...", "-", "Quit Sayline"}));
         QCOMPARE(items.at(0)->shortcut(), QKeySequence(Qt::ControlModifier | Qt::MetaModifier | Qt::Key_A));
         QCOMPARE(items.at(2)->shortcut(), QKeySequence(Qt::ControlModifier | Qt::Key_Comma));
-        QCOMPARE(items.at(7)->shortcut(), QKeySequence(Qt::ControlModifier | Qt::Key_Q));
-        QVERIFY(!items.at(4)->isEnabled());
-        for (int index : {0, 2, 5, 7})
+        QCOMPARE(items.at(10)->shortcut(), QKeySequence(Qt::ControlModifier | Qt::Key_Q));
+        QVERIFY(!items.at(7)->isEnabled());
+        // The recent dictations by their first words; choosing one copies its whole text.
+        const QList<QAction *> recent = items.at(4)->menu()->actions();
+        QCOMPARE(recent.size(), 2);
+        QCOMPARE(recent.at(0)->text(), QStringLiteral("one two three four five six…"));
+        QCOMPARE(recent.at(1)->text(), QStringLiteral("Tom && Jerry"));
+        recent.at(0)->trigger();
+        for (int index : {0, 2, 5, 8, 10})
             items.at(index)->trigger();
-        QCOMPARE(calls, (QStringList{"startStop", "settings", "check", "quit"}));
+        QCOMPARE(calls, (QStringList{"copy one two three four five six seven", "startStop", "settings", "clear", "check", "quit"}));
 
         // Opening and closing the menu is menu tracking for the global shortcuts.
         QStringList tracking;

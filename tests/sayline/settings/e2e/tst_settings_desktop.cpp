@@ -1,11 +1,13 @@
 // Sayline on a private X display with a tray host, driven like a user would:
 // the tray item follows "Show in Menu Bar", the tray menu toggles dictation
 // and opens the settings, the panel's gear opens them when there is no tray
-// item, and a shortcut recorded in the settings replaces the old global one.
+// host, a shortcut recorded in the settings replaces the old global one, and
+// the recorder gets Sayline's own shortcut keys while it records.
 #include "DesktopProbe.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -34,7 +36,9 @@ const QPoint aboutRow(60, 183);
 const QPoint voiceRow(60, 123);
 const QPoint generalRow(60, 63);
 const QPoint firstSwitch(659, 117);     // Interface: "Show in Menu Bar"; General: the login toggle
+const QPoint keepRecentDictationsSwitch(659, 281); // Interface
 const QPoint toggleRecordingField(600, 361);
+const QPoint cancelField(600, 397);
 // The panel's gear, from the panel's left and bottom edges.
 const int gearFromLeft = 19;
 const int gearFromBottom = 17;
@@ -48,6 +52,11 @@ QString artifact(const QString &name)
 QString defaultsPath()
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Sayline/defaults.json");
+}
+
+QString historyPath()
+{
+    return QDir::homePath() + QStringLiteral("/.local/share/Sayline/history.json");
 }
 
 QJsonObject storedDefaults()
@@ -126,6 +135,11 @@ private slots:
                                                   "120", "--height", "28", "--transparent", "false"});
         QVERIFY(trayHost.waitForStarted());
         QTest::qWait(800);
+        QVERIFY(QDir().mkpath(QFileInfo(historyPath()).absolutePath()));
+        QFile history(historyPath());
+        QVERIFY(history.open(QIODevice::WriteOnly));
+        history.write(R"({"dictations": [{"text": "an earlier dictation", "time": "2026-01-01T00:00:00Z"}]})");
+        history.close();
         startSayline();
     }
 
@@ -177,6 +191,16 @@ private slots:
         click(inSettings(firstSwitch));
         QVERIFY2(waitFor([] { return trayIcon().has_value(); }), "the tray item did not come back");
         QCOMPARE(storedDefaults().value(QStringLiteral("showInMenuBar")), QJsonValue(true));
+    }
+
+    // The Interface page is showing: switching "Keep recent dictations" off
+    // deletes the history file at once.
+    void keepRecentDictationsOffDeletesTheHistory()
+    {
+        QVERIFY(QFile::exists(historyPath()));
+        click(inSettings(keepRecentDictationsSwitch));
+        QVERIFY2(waitFor([] { return !QFile::exists(historyPath()); }), "the history file is still there");
+        QCOMPARE(storedDefaults().value(QStringLiteral("keepRecentDictations")), QJsonValue(false));
     }
 
     void recordedShortcutReplacesTheOldOne()
@@ -241,19 +265,18 @@ private slots:
         key(QStringLiteral("Escape")); // the field records again after the alert
     }
 
-    void panelShowsTheGearWithoutTrayItem()
+    // No tray host at all (GNOME without an extension), "Show in Menu Bar" on:
+    // the panel offers its gear, the one way to the settings.
+    void panelShowsTheGearWithoutTrayHost()
     {
         stopSayline();
-        QFile file(defaultsPath());
-        QJsonObject stored = storedDefaults();
-        stored.insert(QStringLiteral("showInMenuBar"), false);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QJsonDocument(stored).toJson());
-        file.close();
+        trayHost.terminate();
+        QVERIFY(trayHost.waitForFinished(3000));
+        QCOMPARE(storedDefaults().value(QStringLiteral("showInMenuBar")), QJsonValue(true));
 
         startSayline();
         QTest::qWait(1500);
-        QVERIFY2(!trayIcon(), "a tray item although Show in Menu Bar is off");
+        QVERIFY2(!trayIcon(), "a tray item without a tray host");
         QVERIFY(!settingsWindow());
         const TopWindow shown = *panel();
         QVERIFY(screenshot(shown.frame.adjusted(-20, -20, 20, 20), artifact(QStringLiteral("panel-with-gear.png"))));
@@ -269,6 +292,55 @@ private slots:
         QVERIFY2(waitFor([] { return settingsWindow().has_value(); }) || (qWarning() << describeWindows(), false),
                  "the panel's gear did not open the settings window");
         QVERIFY2(app.state() == QProcess::Running, "Sayline quit on the gear");
+        QTest::qWait(500);
+    }
+
+    // While a recorder records, Sayline's own shortcuts are no grabs: Escape
+    // reaches the field and ends recording instead of cancelling the dictation.
+    void escapeEndsRecording()
+    {
+        const QString storedKey = QStringLiteral("KeyboardShortcuts_closeMainWindow");
+        const QJsonValue before = storedDefaults().value(storedKey);
+        click(inSettings(cancelField));
+        QTest::qWait(300);
+        QVERIFY(screenshot(settingsWindow()->frame, artifact(QStringLiteral("recorder-recording.png"))));
+        key(QStringLiteral("Escape"));
+        QTest::qWait(500);
+        QVERIFY2(panel().has_value(), "Escape went to the global shortcut, not to the recorder");
+        key(QStringLiteral("ctrl+alt+j")); // recorded only if Escape left the field recording
+        QTest::qWait(500);
+        QCOMPARE(storedDefaults().value(storedKey), before);
+        // The grab is back once recording ended.
+        key(QStringLiteral("Escape"));
+        QVERIFY2(waitFor([] { return !panel(); }), "Escape no longer cancels after recording");
+    }
+
+    // Cleared with Backspace, "Toggle Recording" takes Ctrl+Super+A again: the
+    // tray menu's mirror of that very shortcut is no conflict.
+    void clearedToggleShortcutIsRecordedAgain()
+    {
+        const QString storedKey = QStringLiteral("KeyboardShortcuts_toggleMainWindow");
+        click(inSettings(toggleRecordingField));
+        QTest::qWait(300);
+        key(QStringLiteral("BackSpace"));
+        QVERIFY2(waitFor([&] { return !storedDefaults().value(storedKey).isString(); }),
+                 "Backspace did not clear the shortcut");
+        QStringList before;
+        for (const TopWindow &w : windowsOfClass(sayline))
+            before << w.id;
+        key(QStringLiteral("ctrl+super+a")); // still recording after the clear
+        QVERIFY2(waitFor([&] {
+                     const QJsonObject stored =
+                         QJsonDocument::fromJson(storedDefaults().value(storedKey).toString().toUtf8()).object();
+                     return stored.value(QStringLiteral("carbonKeyCode")).toInt() == 0
+                         && stored.value(QStringLiteral("carbonModifiers")).toInt() == 0x1100;
+                 }) || (qWarning() << describeWindows(), false),
+                 "Ctrl+Super+A was not recorded again");
+        for (const TopWindow &w : windowsOfClass(sayline))
+            QVERIFY2(!w.viewable || before.contains(w.id), "an alert came up");
+        QVERIFY(!panel());
+        key(QStringLiteral("ctrl+super+a"));
+        QVERIFY2(waitFor([] { return panel().has_value(); }), "the recorded shortcut does not start dictation");
     }
 };
 
