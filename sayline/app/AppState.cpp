@@ -3,6 +3,7 @@
 #include "Alert.h"
 #include "KeyboardInjector.h"
 #include "Pasteboard.h"
+#include "TranscriptFormattingSettings.h"
 #include "WindowManager.h"
 #include "Workspace.h"
 
@@ -66,6 +67,7 @@ AppState::AppState(AppStateDependencies dependencies, QObject *parent)
 {
     registerShortcutHandlers();
     loadOutputTargets();
+    TranscriptFormattingSettings::follow(*m_speechRecognitionManager, UserDefaults::standard());
     scheduleAccessibilityCheck();
 }
 

@@ -54,6 +54,13 @@ bool selectLanguage(SpeechRecognitionManager &manager, const std::optional<QStri
     return false;
 }
 
+// Written text (spoken punctuation, capitals, numbers), unless the recognizer's words are asked for.
+void chooseFormatting(SpeechRecognitionManager &manager, bool raw)
+{
+    if (!raw)
+        manager.setTranscriptFormatting(TranscriptFormatting{});
+}
+
 // Why a session ended; the first reason wins.
 enum class Ending { interrupted, silence, timeLimit, endedByItself };
 
@@ -77,7 +84,7 @@ struct Endings
 
 } // namespace
 
-QCoro::Task<int> transcribe(QString file, std::optional<QString> language)
+QCoro::Task<int> transcribe(QString file, std::optional<QString> language, bool raw)
 {
     const QFileInfo info(file);
     if (!info.isFile() || !info.isReadable()) {
@@ -87,6 +94,7 @@ QCoro::Task<int> transcribe(QString file, std::optional<QString> language)
     SpeechRecognitionManager manager(SpeechRecognitionManager::Provider::apple);
     if (!selectLanguage(manager, language))
         co_return 2;
+    chooseFormatting(manager, raw);
     auto transcribing = manager.transcribeAudioFile(QUrl::fromLocalFile(info.absoluteFilePath()));
     co_await transcribing;
     if (const auto error = manager.errorMessage()) {
@@ -102,6 +110,7 @@ QCoro::Task<int> listen(ListenOptions options)
     SpeechRecognitionManager manager(SpeechRecognitionManager::Provider::apple);
     if (!selectLanguage(manager, options.language))
         co_return 2;
+    chooseFormatting(manager, options.raw);
     InterruptSignal interrupt;
     Endings endings;
 

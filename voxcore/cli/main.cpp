@@ -13,13 +13,16 @@ namespace {
 
 const char *const kUsage =
     "usage:\n"
-    "  voxcore-cli transcribe FILE [--language CODE]   print the transcript of an audio file\n"
-    "  voxcore-cli listen [--language CODE] [--until-silence [--silence SECONDS]] [--seconds N]\n"
+    "  voxcore-cli transcribe FILE [--language CODE] [--raw]\n"
+    "                                                 print the transcript of an audio file\n"
+    "  voxcore-cli listen [--language CODE] [--raw] [--until-silence [--silence SECONDS]] [--seconds N]\n"
     "                                                 print each partial transcript of the microphone on\n"
     "                                                 its own line, and the final one when stopped (Ctrl-C,\n"
     "                                                 end of speech, or after N seconds)\n"
     "  voxcore-cli record FILE --seconds N           record the microphone to a 16-bit mono 44100 Hz WAV\n"
-    "  voxcore-cli languages                         list the recognition languages\n";
+    "  voxcore-cli languages                         list the recognition languages\n"
+    "Transcripts are written text (spoken punctuation such as \"comma\" and \"new line\", capitals,\n"
+    "numbers in digits); --raw prints the recognizer's words unchanged.\n";
 
 int usageError(const QString &problem)
 {
@@ -101,14 +104,16 @@ int main(int argc, char *argv[])
     std::function<QCoro::Task<int>()> run;
 
     if (command == "transcribe") {
-        const auto arguments = parse(words, {"--language"}, {}, problem);
+        const auto arguments = parse(words, {"--language"}, {"--raw"}, problem);
         if (!arguments)
             return usageError(problem);
         if (arguments->positional.size() != 1)
             return usageError("transcribe needs exactly one FILE");
-        run = [file = arguments->positional.first(), code = language(*arguments)] { return commands::transcribe(file, code); };
+        run = [file = arguments->positional.first(), code = language(*arguments), raw = arguments->flags.contains("--raw")] {
+            return commands::transcribe(file, code, raw);
+        };
     } else if (command == "listen") {
-        const auto arguments = parse(words, {"--language", "--silence", "--seconds"}, {"--until-silence"}, problem);
+        const auto arguments = parse(words, {"--language", "--silence", "--seconds"}, {"--until-silence", "--raw"}, problem);
         if (!arguments)
             return usageError(problem);
         if (!arguments->positional.isEmpty())
@@ -116,6 +121,7 @@ int main(int argc, char *argv[])
         commands::ListenOptions options;
         options.language = language(*arguments);
         options.untilSilence = arguments->flags.contains("--until-silence");
+        options.raw = arguments->flags.contains("--raw");
         options.maxSeconds = positiveSeconds(*arguments, "--seconds", problem);
         if (const auto silence = positiveSeconds(*arguments, "--silence", problem))
             options.silenceSeconds = *silence;

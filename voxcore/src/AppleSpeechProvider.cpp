@@ -150,7 +150,9 @@ QCoro::Task<TranscriptStream> AppleSpeechProvider::transcribeMicrophone(Locale l
             }
             if (!result)
                 return;
-            writeLogLine(QStringLiteral("[AppleSpeechProvider] Recognition transcription: ") + result->formattedString
+            // One log line, whatever the utterance lines of the transcript.
+            writeLogLine(QStringLiteral("[AppleSpeechProvider] Recognition transcription: ")
+                         + QString(result->formattedString).replace(QLatin1Char('\n'), QLatin1Char(' '))
                          + QStringLiteral(", isFinal: ") + QLatin1String(result->isFinal ? "true" : "false"));
             continuation.yield(result->formattedString);
             if (result->isFinal)
