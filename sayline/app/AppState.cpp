@@ -3,6 +3,7 @@
 #include "Alert.h"
 #include "KeyboardInjector.h"
 #include "Pasteboard.h"
+#include "TranscriptFormattingSettings.h"
 #include "WindowManager.h"
 #include "Workspace.h"
 
@@ -81,6 +82,7 @@ AppState::AppState(AppStateDependencies dependencies, QObject *parent)
             [this] { m_history->followDictation(m_speechRecognitionManager->transcriptionResult()); });
     registerShortcutHandlers();
     loadOutputTargets();
+    TranscriptFormattingSettings::follow(*m_speechRecognitionManager, UserDefaults::standard());
     scheduleAccessibilityCheck();
 }
 

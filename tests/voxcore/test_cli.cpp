@@ -74,6 +74,21 @@ private slots:
         QVERIFY2(run.lines.first().contains("leisure to consider how much there might be"), qPrintable(run.lines.first()));
     }
 
+    // Written text by default, the recognizer's words with --raw.
+    void transcribesSpokenPunctuationAndNumbersAsWritten()
+    {
+        QTemporaryDir folder;
+        const QString file = folder.filePath("letter.wav");
+        QVERIFY(renderSpeech("thank you for the letter period. I will call you in twenty minutes.", file));
+        const Run written = cli({"transcribe", file});
+        QCOMPARE(written.status, 0);
+        QVERIFY2(written.lines.value(0).startsWith("Thank you for the letter. I will call you in 20 minutes"),
+                 qPrintable(written.lines.join('|')));
+        const Run raw = cli({"transcribe", file, "--raw"});
+        QVERIFY2(raw.lines.value(0).startsWith("thank you for the letter period i will call you in twenty minutes"),
+                 qPrintable(raw.lines.join('|')));
+    }
+
     void badInputGetsAClearMessageAndAStatus_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -113,13 +128,13 @@ private slots:
         QVERIFY2(run.lines.size() >= 3, qPrintable(run.lines.join('|'))); // partials, then the final line
         const QString final = run.lines.last();
         QCOMPARE(final, run.lines[run.lines.size() - 2]); // the final transcript is the last partial one
-        QVERIFY2(final.startsWith("the quick brown fox") && final.endsWith("the lazy dog"), qPrintable(final));
+        QVERIFY2(final.startsWith("The quick brown fox") && final.endsWith("the lazy dog"), qPrintable(final));
     }
 
     void ctrlCStopsListeningAndPrintsTheFinalTranscript()
     {
         QProcess listener;
-        listener.start(kCli, {"listen"});
+        listener.start(kCli, {"listen", "--raw"});
         QVERIFY(listener.waitForStarted());
         std::unique_ptr<QProcess> speaker(sayIntoMic("hello world"));
         QVERIFY(finishedWell(speaker.get(), 30000));

@@ -64,6 +64,13 @@ private slots:
         row("only punctuation", "period", ".");
         row("numbers next to punctuation", "call me at eleven comma ok question mark", "Call me at 11, ok?");
         row("number before a period", "we were twenty three period", "We were 23.");
+        // Command words as the recognizer mishears them; one that is an ordinary word only
+        // before a pause (the end of an utterance).
+        row("misheard comma", "call me tomorrow com is that fine", "Call me tomorrow, is that fine");
+        row("misheard comma before a pause", "call me tomorrow come in\nis that fine", "Call me tomorrow, is that fine");
+        row("ordinary words within an utterance", "please come in now or you're gonna miss it", "Please come in now or you're gonna miss it");
+        row("misheard exclamation mark", "wow explanation mark", "Wow!");
+        row("misheard new line before a pause", "dear anna no line\nthanks", "Dear anna\nThanks");
         // Capitals.
         row("i and its contractions", "yes i'm sure i'll go and i think i've won", "Yes I'm sure I'll go and I think I've won");
         row("sentences", "one period two question mark three", "One. Two? Three");

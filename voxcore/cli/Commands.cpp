@@ -54,6 +54,13 @@ bool selectLanguage(SpeechRecognitionManager &manager, const std::optional<QStri
     return false;
 }
 
+// Written text (spoken punctuation, capitals, numbers), unless the recognizer's words are asked for.
+void chooseFormatting(SpeechRecognitionManager &manager, bool raw)
+{
+    if (!raw)
+        manager.setTranscriptFormatting(TranscriptFormatting{});
+}
+
 // Why a session ended; the first reason wins.
 enum class Ending { interrupted, silence, timeLimit, endedByItself };
 
@@ -77,7 +84,7 @@ struct Endings
 
 } // namespace
 
-QCoro::Task<int> transcribe(QString file, std::optional<QString> language, bool usesVoiceProfile)
+QCoro::Task<int> transcribe(QString file, std::optional<QString> language, bool usesVoiceProfile, bool raw)
 {
     const QFileInfo info(file);
     if (!info.isFile() || !info.isReadable()) {
@@ -88,6 +95,7 @@ QCoro::Task<int> transcribe(QString file, std::optional<QString> language, bool 
     manager.setUsesVoiceProfiles(usesVoiceProfile);
     if (!selectLanguage(manager, language))
         co_return 2;
+    chooseFormatting(manager, raw);
     auto transcribing = manager.transcribeAudioFile(QUrl::fromLocalFile(info.absoluteFilePath()));
     co_await transcribing;
     if (const auto error = manager.errorMessage()) {
@@ -104,6 +112,7 @@ QCoro::Task<int> listen(ListenOptions options)
     manager.setUsesVoiceProfiles(options.usesVoiceProfile);
     if (!selectLanguage(manager, options.language))
         co_return 2;
+    chooseFormatting(manager, options.raw);
     InterruptSignal interrupt;
     Endings endings;
 

@@ -7,19 +7,21 @@
 
 // The tool's commands; each completes with the process exit status and reports failures on
 // standard error. Transcripts go to standard output (beside the recognizer's own log lines,
-// which start with "[AppleSpeechProvider] ").
+// which start with "[AppleSpeechProvider] "): written text, or with `raw` the recognizer's
+// words as they came.
 namespace commands {
 
 struct ListenOptions
 {
     std::optional<QString> language;
     bool usesVoiceProfile = true;
+    bool raw = false;
     bool untilSilence = false;
     double silenceSeconds = 1.5;
     std::optional<double> maxSeconds;
 };
 
-QCoro::Task<int> transcribe(QString file, std::optional<QString> language, bool usesVoiceProfile);
+QCoro::Task<int> transcribe(QString file, std::optional<QString> language, bool usesVoiceProfile, bool raw);
 QCoro::Task<int> listen(ListenOptions options);
 QCoro::Task<int> record(QString file, double seconds);
 int languages();

@@ -13,9 +13,9 @@ namespace {
 
 const char *const kUsage =
     "usage:\n"
-    "  voxcore-cli transcribe FILE [--language CODE] [--no-profile]\n"
+    "  voxcore-cli transcribe FILE [--language CODE] [--no-profile] [--raw]\n"
     "                                                 print the transcript of an audio file\n"
-    "  voxcore-cli listen [--language CODE] [--no-profile] [--until-silence [--silence SECONDS]] [--seconds N]\n"
+    "  voxcore-cli listen [--language CODE] [--no-profile] [--raw] [--until-silence [--silence SECONDS]] [--seconds N]\n"
     "                                                 print each partial transcript of the microphone on\n"
     "                                                 its own line, and the final one when stopped (Ctrl-C,\n"
     "                                                 end of speech, or after N seconds)\n"
@@ -24,7 +24,9 @@ const char *const kUsage =
     "  voxcore-cli adapt --language CODE --prompts FILE --recordings DIR\n"
     "                                                 train the language's voice profile: line N of FILE\n"
     "                                                 read in DIR/N.wav; transcribe and listen then use\n"
-    "                                                 it (--no-profile: the stock model)\n";
+    "                                                 it (--no-profile: the stock model)\n"
+    "Transcripts are written text (spoken punctuation such as \"comma\" and \"new line\", capitals,\n"
+    "numbers in digits); --raw prints the recognizer's words unchanged.\n";
 
 int usageError(const QString &problem)
 {
@@ -106,16 +108,18 @@ int main(int argc, char *argv[])
     std::function<QCoro::Task<int>()> run;
 
     if (command == "transcribe") {
-        const auto arguments = parse(words, {"--language"}, {"--no-profile"}, problem);
+        const auto arguments = parse(words, {"--language"}, {"--no-profile", "--raw"}, problem);
         if (!arguments)
             return usageError(problem);
         if (arguments->positional.size() != 1)
             return usageError("transcribe needs exactly one FILE");
         run = [file = arguments->positional.first(), code = language(*arguments),
-               profile = !arguments->flags.contains("--no-profile")] { return commands::transcribe(file, code, profile); };
+               profile = !arguments->flags.contains("--no-profile"), raw = arguments->flags.contains("--raw")] {
+            return commands::transcribe(file, code, profile, raw);
+        };
     } else if (command == "listen") {
-        const auto arguments =
-            parse(words, {"--language", "--silence", "--seconds"}, {"--until-silence", "--no-profile"}, problem);
+        const auto arguments = parse(words, {"--language", "--silence", "--seconds"},
+                                     {"--until-silence", "--no-profile", "--raw"}, problem);
         if (!arguments)
             return usageError(problem);
         if (!arguments->positional.isEmpty())
@@ -124,6 +128,7 @@ int main(int argc, char *argv[])
         options.language = language(*arguments);
         options.untilSilence = arguments->flags.contains("--until-silence");
         options.usesVoiceProfile = !arguments->flags.contains("--no-profile");
+        options.raw = arguments->flags.contains("--raw");
         options.maxSeconds = positiveSeconds(*arguments, "--seconds", problem);
         if (const auto silence = positiveSeconds(*arguments, "--silence", problem))
             options.silenceSeconds = *silence;

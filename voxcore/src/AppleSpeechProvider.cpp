@@ -266,9 +266,11 @@ QCoro::Task<TranscriptStream> AppleSpeechProvider::transcribeMicrophone(Locale l
             }
             if (!result)
                 return;
-            // The user's words stay out of the session's log unless asked for.
+            // The user's words stay out of the session's log unless asked for; one line
+            // whatever the utterance lines of the transcript.
             if (transcriptLoggingEnabled())
-                writeLogLine(QStringLiteral("[AppleSpeechProvider] Recognition transcription: ") + result->formattedString
+                writeLogLine(QStringLiteral("[AppleSpeechProvider] Recognition transcription: ")
+                             + QString(result->formattedString).replace(QLatin1Char('\n'), QLatin1Char(' '))
                              + QStringLiteral(", isFinal: ") + QLatin1String(result->isFinal ? "true" : "false"));
             if (result->isFinal)
                 transcript->end(result->formattedString);

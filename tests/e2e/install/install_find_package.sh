@@ -21,12 +21,14 @@ for path in bin/sayline bin/voxcore-cli; do
   [ -x "$usr/$path" ] || fail "$path missing or not executable"
 done
 for header in SpeechRecognitionManager.h RecordingManager.h AppleSpeechProvider.h \
-              SpeechRecognitionProvider.h SpeechRecognitionError.h Locale.h; do
+              SpeechRecognitionProvider.h SpeechRecognitionError.h Locale.h TranscriptFormatting.h; do
   [ -f "$usr/include/voxcore/$header" ] || fail "include/voxcore/$header missing"
 done
 [ -f "$usr/share/applications/io.sayline.Sayline.desktop" ] || fail "desktop entry missing"
 [ -f "$usr/share/icons/hicolor/scalable/apps/io.sayline.Sayline.svg" ] || fail "hicolor icon missing"
 [ -f "$usr/share/sayline/KeyboardShortcuts_KeyboardShortcuts/en.json" ] || fail "shortcut texts not installed"
+cmp -s "$usr/share/sayline/formatting/en.json" "$(dirname "$0")/../../../voxcore/resources/formatting/en.json" \
+  || fail "formatting rules not installed"
 [ -f "$libdir/cmake/Voxcore/VoxcoreConfig.cmake" ] || fail "package config missing"
 [ -f "$libdir/cmake/Voxcore/VoxcoreConfigVersion.cmake" ] || fail "package version file missing"
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-const QString spoken = QStringLiteral("dictated words");
+const QString spoken = QStringLiteral("Dictated words"); // as written: the first word with a capital
 
 // Starts listening through the menu path, with `text` recognised so far.
 void listenWithText(AppStateHarness &harness, const QString &text)

@@ -2,6 +2,7 @@
 // the real AppState, UpdateManager and defaults store.
 #include <AppState.h>
 #include <DesktopSession.h>
+#include <TranscriptFormattingSettings.h>
 #include <KeyboardShortcuts.h>
 #include <MenuBarExtra.h>
 #include <NotificationCenter.h>
@@ -180,7 +181,6 @@ private slots:
     {
         QTest::addColumn<QString>("category");
         QTest::newRow("Voice") << "Voice";
-        QTest::newRow("Transcription") << "Transcription";
     }
     void voiceAndTranscriptionShowTheGeneralPage()
     {
@@ -189,6 +189,54 @@ private slots:
         QCOMPARE(pageTitle(), QStringLiteral("General"));
         QVERIFY(item(QStringLiteral("sidebarRow_") + category)->property("selected").toBool());
         QVERIFY(!item(QStringLiteral("sidebarRow_General"))->property("selected").toBool());
+    }
+
+    // The switches and the replacement list reach the engine for the next dictation.
+    void transcriptionPageSetsTheNextDictationsFormatting()
+    {
+        select(QStringLiteral("Transcription"));
+        QCOMPARE(pageTitle(), QStringLiteral("Transcription"));
+        QVERIFY(item(QStringLiteral("sidebarRow_Transcription"))->property("selected").toBool());
+        SpeechRecognitionManager &manager = AppState::shared().speechRecognitionManager();
+        const auto formatting = [&] { return manager.transcriptFormatting().value_or(TranscriptFormatting{false, false, false, {}}); };
+        QCOMPARE(formatting(), TranscriptFormatting{});
+        using Switch = bool TranscriptFormatting::*;
+        const QList<std::tuple<const char *, const char *, Switch>> switches{
+            {"spokenPunctuationToggle", TranscriptFormattingSettings::spokenPunctuationKey, &TranscriptFormatting::spokenPunctuation},
+            {"automaticCapitalsToggle", TranscriptFormattingSettings::capitalsKey, &TranscriptFormatting::capitals},
+            {"numbersAsDigitsToggle", TranscriptFormattingSettings::numbersKey, &TranscriptFormatting::numbers}};
+        for (const auto &[row, key, member] : switches) {
+            QVERIFY2(switchOf(row)->property("checked").toBool(), row);
+            click(switchOf(row));
+            QCOMPARE(UserDefaults::standard().boolean(key), std::optional<bool>(false));
+            QVERIFY2(!(formatting().*member), row);
+            QVERIFY2(!switchOf(row)->property("checked").toBool(), row);
+            click(switchOf(row));
+            QVERIFY2(formatting().*member, row);
+        }
+
+        // Add, edit, remove.
+        const auto typeInto = [&](QQuickItem *field, const char *text) {
+            click(field);
+            QTest::keyClick(window(), Qt::Key_A, Qt::ControlModifier);
+            for (const char *c = text; *c; ++c)
+                QTest::keyClick(window(), *c);
+        };
+        QVERIFY(!item(QStringLiteral("addButton"))->isEnabled());
+        typeInto(item(QStringLiteral("newSpokenField")), "say line");
+        typeInto(item(QStringLiteral("newWrittenField")), "Sayline");
+        click(item(QStringLiteral("addButton")));
+        QTRY_COMPARE(formatting().replacements, (QList<TextReplacement>{{"say line", "Sayline"}}));
+        QCOMPARE(UserDefaults::standard().string(TranscriptFormattingSettings::replacementsKey),
+                 std::optional<QString>(R"([{"spoken":"say line","written":"Sayline"}])"));
+        QTRY_VERIFY(item(QStringLiteral("replacement_0")));
+        QCOMPARE(item(QStringLiteral("newSpokenField"))->property("text").toString(), QString());
+        typeInto(findItem(item(QStringLiteral("replacement_0")), QStringLiteral("writtenField")), "SayLine");
+        QTest::keyClick(window(), Qt::Key_Return);
+        QTRY_COMPARE(formatting().replacements, (QList<TextReplacement>{{"say line", "SayLine"}}));
+        click(findItem(item(QStringLiteral("replacement_0")), QStringLiteral("removeButton")));
+        QTRY_VERIFY(formatting().replacements.isEmpty());
+        QTRY_VERIFY(!item(QStringLiteral("replacement_0")));
     }
 
     void interfacePageIsBoundToTheDefaults()

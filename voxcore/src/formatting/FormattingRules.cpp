@@ -88,9 +88,16 @@ std::optional<FormattingRules> FormattingRules::fromJson(const QByteArray &json)
     FormattingRules rules;
     for (const QJsonValue &value : root.value(QStringLiteral("marks")).toArray()) {
         const QJsonObject entry = value.toObject();
+        // "heardAs": what the recognizer writes for the command word when it mishears it.
         const SpokenCommand command{SpokenCommand::mark, writtenMark(entry)};
-        for (const QString &phrase : strings(entry.value(QStringLiteral("say"))))
-            rules.commands.add(phrase, command);
+        for (const char *said : {"say", "heardAs"}) {
+            for (const QString &phrase : strings(entry.value(QLatin1String(said))))
+                rules.commands.add(phrase, command);
+        }
+        SpokenCommand beforePause = command;
+        beforePause.onlyBeforePause = true;
+        for (const QString &phrase : strings(entry.value(QStringLiteral("heardAsBeforePause"))))
+            rules.commands.add(phrase, beforePause);
     }
     for (const QString &phrase : strings(root.value(QStringLiteral("scratch"))))
         rules.commands.add(phrase, SpokenCommand{SpokenCommand::scratch, {}});

@@ -26,6 +26,9 @@ struct SpokenCommand
 {
     enum Kind { mark, scratch } kind = mark;
     WrittenMark written;
+    // A mishearing that is also an ordinary word ("come" for "comma") counts only at the end
+    // of an utterance, where the speaker paused.
+    bool onlyBeforePause = false;
 };
 
 // How number words combine, English style ("four hundred and five", "two point five").

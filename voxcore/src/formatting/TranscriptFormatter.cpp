@@ -52,7 +52,8 @@ TranscriptFormatter::Utterance TranscriptFormatter::read(QStringView line) const
     Utterance utterance;
     std::vector<Piece> &pieces = utterance.pieces;
     for (qsizetype at = 0; at < words.size();) {
-        if (const auto command = m_rules.commands.match(words, at); command.value) {
+        const auto command = m_rules.commands.match(words, at);
+        if (command.value && !(command.value->onlyBeforePause && at + command.length < words.size())) {
             if (command.value->kind == SpokenCommand::scratch) {
                 if (pieces.empty())
                     ++utterance.scratchedBefore;

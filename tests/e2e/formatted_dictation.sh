@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Spoken punctuation, numbers and a replacement from the defaults file, through the real
+# program and services: flite speech into the virtual microphone, Ctrl+Super+A, and the
+# clipboard (read by xclip) holding written text. Recognition errors are allowed for: the
+# clipboard is compared with the written form word by word and mark by mark. Runs inside
+# with-services --x --pulse --home.
+#
+#   formatted_dictation.sh SAYLINE SAY_INTO_MIC
+set -euo pipefail
+sayline=$1 say_into_mic=$2
+work=$(mktemp -d /tmp/sayline-formatted.XXXXXX)
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; echo "--- sayline output" >&2; cat "$work/sayline.out" >&2 || true; exit 1; }
+wait_for() { local t=$1; shift; for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
+panel_shown() { "$(dirname "$0")/find-panel" >/dev/null; }
+panel_hidden() { ! panel_shown; }
+listening() { grep -q 'Start microphone transcription' "$work/sayline.out" 2>/dev/null; }
+recognized() { grep -q 'Recognition transcription: .*question' "$work/sayline.out" 2>/dev/null; }
+
+mkdir -p "$XDG_CONFIG_HOME/Sayline"
+cat > "$XDG_CONFIG_HOME/Sayline/defaults.json" <<'JSON'
+{"outputTargets": "[\"pasteboard\"]",
+ "textReplacements": "[{\"spoken\": \"thank you\", \"written\": \"Thanks\"}, {\"spoken\": 7}]"}
+JSON
+
+"$sayline" > "$work/sayline.out" 2>&1 & pids+=($!)
+wait_for 15 panel_shown || fail "panel not mapped after launch"
+wait_for 20 listening || fail "not listening after launch"
+sleep 1
+"$say_into_mic" "thank you for the letter period. I will call you tomorrow at eleven comma. is that fine question mark."
+wait_for 20 recognized || fail "the question mark was never recognized"
+sleep 1
+xdotool key ctrl+super+a
+wait_for 10 panel_hidden || fail "panel still shown after the second press"
+wait_for 10 sh -c "xclip -o -selection clipboard 2>/dev/null | grep -q ." || fail "nothing on the clipboard"
+delivered=$(xclip -o -selection clipboard)
+echo "delivered: $delivered"
+grep -q 'Ignoring a text replacement without a spoken phrase and a written text: \[{"spoken":7}\]' "$work/sayline.out" \
+  || fail "the bad replacement was not reported"
+
+python3 - "$delivered" <<'PY' || fail "the clipboard is not the written form: '$delivered'"
+import re, sys
+expected = "Thanks for the letter. I will call you tomorrow at 11, is that fine?"
+delivered = sys.argv[1]
+def tokens(text):  # words and marks, case kept
+    return re.findall(r"[\w']+|[^\w\s]", text)
+e, d = tokens(expected), tokens(delivered)
+row = list(range(len(d) + 1))
+for i in range(1, len(e) + 1):
+    previous, row = row, [i] + [0] * len(d)
+    for j in range(1, len(d) + 1):
+        row[j] = min(previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (e[i - 1] != d[j - 1]))
+errors = row[-1] / len(e)
+print(f"token error rate {errors:.2f} against: {expected}")
+# The written form itself: the replacement, the sentence's capitals, the number in digits,
+# the marks without a space before them; "comma" is the word the recognizer mishears most.
+assert delivered.startswith("Thanks for the letter. I will"), delivered
+assert " 11" in delivered and delivered.endswith("fine?"), delivered
+assert errors <= 0.2, errors
+PY
+echo PASS
