@@ -15,11 +15,14 @@ const char *const kUsage =
     "usage:\n"
     "  voxcore-cli transcribe FILE [--language CODE] [--no-profile]\n"
     "                                                 print the transcript of an audio file\n"
-    "  voxcore-cli listen [--language CODE] [--no-profile] [--until-silence [--silence SECONDS]] [--seconds N]\n"
+    "  voxcore-cli listen [--language CODE] [--no-profile] [--input NAME] [--until-silence [--silence SECONDS]]\n"
+    "                     [--seconds N]\n"
     "                                                 print each partial transcript of the microphone on\n"
     "                                                 its own line, and the final one when stopped (Ctrl-C,\n"
     "                                                 end of speech, or after N seconds)\n"
-    "  voxcore-cli record FILE --seconds N           record the microphone to a 16-bit mono 44100 Hz WAV\n"
+    "  voxcore-cli record FILE --seconds N [--input NAME]\n"
+    "                                                 record the microphone to a 16-bit mono 44100 Hz WAV\n"
+    "  voxcore-cli inputs                            list the sound server's inputs (NAME, a tab, description)\n"
     "  voxcore-cli languages                         list the recognition languages\n"
     "  voxcore-cli adapt --language CODE --prompts FILE --recordings DIR\n"
     "                                                 train the language's voice profile: line N of FILE\n"
@@ -115,7 +118,7 @@ int main(int argc, char *argv[])
                profile = !arguments->flags.contains("--no-profile")] { return commands::transcribe(file, code, profile); };
     } else if (command == "listen") {
         const auto arguments =
-            parse(words, {"--language", "--silence", "--seconds"}, {"--until-silence", "--no-profile"}, problem);
+            parse(words, {"--language", "--silence", "--seconds", "--input"}, {"--until-silence", "--no-profile"}, problem);
         if (!arguments)
             return usageError(problem);
         if (!arguments->positional.isEmpty())
@@ -124,6 +127,7 @@ int main(int argc, char *argv[])
         options.language = language(*arguments);
         options.untilSilence = arguments->flags.contains("--until-silence");
         options.usesVoiceProfile = !arguments->flags.contains("--no-profile");
+        options.input = arguments->values.value("--input");
         options.maxSeconds = positiveSeconds(*arguments, "--seconds", problem);
         if (const auto silence = positiveSeconds(*arguments, "--silence", problem))
             options.silenceSeconds = *silence;
@@ -131,7 +135,7 @@ int main(int argc, char *argv[])
             return usageError(problem);
         run = [options] { return commands::listen(options); };
     } else if (command == "record") {
-        const auto arguments = parse(words, {"--seconds"}, {}, problem);
+        const auto arguments = parse(words, {"--seconds", "--input"}, {}, problem);
         if (!arguments)
             return usageError(problem);
         if (arguments->positional.size() != 1)
@@ -139,11 +143,17 @@ int main(int argc, char *argv[])
         const auto seconds = positiveSeconds(*arguments, "--seconds", problem);
         if (!seconds)
             return usageError(problem.isEmpty() ? QStringLiteral("record needs --seconds N") : problem);
-        run = [file = arguments->positional.first(), seconds = *seconds] { return commands::record(file, seconds); };
+        run = [file = arguments->positional.first(), seconds = *seconds, input = arguments->values.value("--input")] {
+            return commands::record(file, seconds, input);
+        };
     } else if (command == "languages") {
         if (!words.isEmpty())
             return usageError("languages takes no arguments");
         return commands::languages();
+    } else if (command == "inputs") {
+        if (!words.isEmpty())
+            return usageError("inputs takes no arguments");
+        return commands::inputs();
     } else if (command == "adapt") {
         const auto arguments = parse(words, {"--language", "--prompts", "--recordings"}, {}, problem);
         if (!arguments)

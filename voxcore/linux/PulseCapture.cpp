@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -61,6 +62,9 @@ struct PulseCapture::Private {
     bool failed = false;
     bool timedOut = false;
 
+    // The source asked for (empty: the default), and the one captured.
+    std::string requestedSource;
+    std::string capturedSource;
     // Source format query result.
     bool sourceKnown = false;
     bool sourceMissing = false;
@@ -210,11 +214,23 @@ void PulseCapture::Private::connect(std::chrono::milliseconds patience)
         throw std::runtime_error(timedOut ? "The sound server does not answer"
                                           : "Cannot connect to the sound server: " + contextError());
 
-    std::unique_ptr<pa_operation, OperationDeleter> query(
-        pa_context_get_source_info_by_name(context.get(), "@DEFAULT_SOURCE@", &Private::onSourceInfo, this));
-    if (!query)
-        throw std::runtime_error("Cannot ask the sound server for its input: " + contextError());
-    waitUntil([this] { return sourceKnown || sourceMissing; });
+    const auto querySource = [this](const std::string &name) {
+        sourceKnown = sourceMissing = false;
+        std::unique_ptr<pa_operation, OperationDeleter> query(
+            pa_context_get_source_info_by_name(context.get(), name.c_str(), &Private::onSourceInfo, this));
+        if (!query)
+            throw std::runtime_error("Cannot ask the sound server for its input: " + contextError());
+        waitUntil([this] { return sourceKnown || sourceMissing; });
+    };
+    querySource(requestedSource.empty() ? "@DEFAULT_SOURCE@" : requestedSource);
+    capturedSource = requestedSource;
+    // A chosen input that was unplugged: the default one rather than no dictation.
+    if (!requestedSource.empty() && sourceMissing && !failed && !timedOut) {
+        std::fprintf(stderr, "The chosen input \"%s\" is not available; using the default input\n",
+                     requestedSource.c_str());
+        capturedSource.clear();
+        querySource("@DEFAULT_SOURCE@");
+    }
     endDeadline();
     if (!sourceKnown)
         throw std::runtime_error(timedOut ? "The sound server does not answer" : "No audio input device is available");
@@ -238,7 +254,8 @@ void PulseCapture::Private::record(std::chrono::milliseconds patience)
     attributes.maxlength = static_cast<uint32_t>(-1);
     attributes.fragsize = static_cast<uint32_t>(framesPerBuffer * pa_frame_size(&spec));
     attributes.tlength = attributes.prebuf = attributes.minreq = static_cast<uint32_t>(-1);
-    if (pa_stream_connect_record(stream.get(), nullptr, &attributes, PA_STREAM_ADJUST_LATENCY) < 0)
+    const char *source = capturedSource.empty() ? nullptr : capturedSource.c_str();
+    if (pa_stream_connect_record(stream.get(), source, &attributes, PA_STREAM_ADJUST_LATENCY) < 0)
         throw std::runtime_error("Cannot open the audio input: " + contextError());
     startDeadline(patience);
     waitUntil([this] { return pa_stream_get_state(stream.get()) == PA_STREAM_READY; });
@@ -264,7 +281,7 @@ void PulseCapture::Private::release()
     }
 }
 
-PulseCapture::PulseCapture() = default;
+PulseCapture::PulseCapture(std::string source) : m_source(std::move(source)) {}
 
 PulseCapture::~PulseCapture() { stop(); }
 
@@ -273,6 +290,7 @@ PulseCapture::Format PulseCapture::open(std::chrono::milliseconds patience)
     if (d)
         return d->format;
     auto fresh = std::make_unique<Private>();
+    fresh->requestedSource = m_source;
     try {
         fresh->connect(patience);
     } catch (...) {

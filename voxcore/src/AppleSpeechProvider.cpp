@@ -29,7 +29,7 @@ using FileOutcome = std::variant<QString, PlatformError>;
 } // namespace
 
 AppleSpeechProvider::AppleSpeechProvider()
-    : AppleSpeechProvider(defaultSpeechRecognition(), [] { return makeDefaultAudioEngine(); })
+    : AppleSpeechProvider(defaultSpeechRecognition(), [this] { return makeAudioEngineForInput(m_audioInput); })
 {
 }
 

@@ -35,6 +35,7 @@ public:
     QCoro::Task<TranscriptStream> transcribeMicrophone(Locale locale,
                                                        std::function<void(float)> onAmplitudeUpdate) override;
     void setUsesVoiceProfiles(bool uses) override { m_usesVoiceProfiles = uses; }
+    void setAudioInput(const QString &name) override { m_audioInput = name; }
 
     // Stops the audio engine of the running microphone transcription, lets the recognizer
     // catch up with the audio captured until then (for at most stopCatchUpBound), ends the
@@ -58,6 +59,7 @@ private:
     std::shared_ptr<SpeechRecognition> m_speechRecognition;
     AudioEngineFactory m_makeAudioEngine;
     bool m_usesVoiceProfiles = true;
+    QString m_audioInput; // used by the system's audio engine
 
     std::shared_ptr<SpeechRecognizer> speechRecognizer;
     std::shared_ptr<RecognitionTask> recognitionTask;
