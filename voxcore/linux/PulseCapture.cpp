@@ -27,6 +27,7 @@ struct StreamDeleter {
     {
         pa_stream_set_state_callback(stream, nullptr, nullptr);
         pa_stream_set_read_callback(stream, nullptr, nullptr);
+        pa_stream_set_moved_callback(stream, nullptr, nullptr);
         pa_stream_disconnect(stream);
         pa_stream_unref(stream);
     }
@@ -113,6 +114,15 @@ struct PulseCapture::Private {
         }
         if (eol != 0)
             pa_threaded_mainloop_signal(d->loop.get(), 0);
+    }
+
+    // The server moves a stream whose source went away (unplugged) to the default one.
+    static void onStreamMoved(pa_stream *stream, void *self)
+    {
+        auto *d = static_cast<Private *>(self);
+        if (!d->capturedSource.empty())
+            std::fprintf(stderr, "The chosen input \"%s\" went away; capturing from \"%s\" now\n",
+                         d->capturedSource.c_str(), pa_stream_get_device_name(stream));
     }
 
     static void onTimeout(pa_mainloop_api *, pa_time_event *, const struct timeval *, void *self)
@@ -249,6 +259,7 @@ void PulseCapture::Private::record(std::chrono::milliseconds patience)
         throw std::runtime_error("Cannot open the audio input: " + contextError());
     pa_stream_set_state_callback(stream.get(), &Private::onStreamState, this);
     pa_stream_set_read_callback(stream.get(), &Private::onRead, this);
+    pa_stream_set_moved_callback(stream.get(), &Private::onStreamMoved, this);
     // Ask for fragments of one buffer so that audio arrives without delay.
     pa_buffer_attr attributes;
     attributes.maxlength = static_cast<uint32_t>(-1);
