@@ -3,6 +3,7 @@
 #include "InterruptSignal.h"
 
 #include <voxcore/AsyncStream.h>
+#include <voxcore/AudioInputs.h>
 #include <voxcore/Locale.h>
 #include <voxcore/RecordingManager.h>
 #include <voxcore/SpeechRecognitionManager.h>
@@ -110,6 +111,7 @@ QCoro::Task<int> listen(ListenOptions options)
 {
     SpeechRecognitionManager manager(SpeechRecognitionManager::Provider::apple);
     manager.setUsesVoiceProfiles(options.usesVoiceProfile);
+    manager.setAudioInput(options.input);
     if (!selectLanguage(manager, options.language))
         co_return 2;
     chooseFormatting(manager, options.raw);
@@ -179,9 +181,10 @@ QCoro::Task<int> listen(ListenOptions options)
     co_return 0;
 }
 
-QCoro::Task<int> record(QString file, double seconds)
+QCoro::Task<int> record(QString file, double seconds, QString input)
 {
     RecordingManager recorder;
+    recorder.setAudioInput(input);
     InterruptSignal interrupt;
     Endings endings;
 
@@ -235,6 +238,18 @@ int languages()
     }
     for (const auto &language : languages)
         printLine(language.name);
+    return 0;
+}
+
+int inputs()
+{
+    const auto inputs = audioInputs();
+    if (!inputs) {
+        printError(QStringLiteral("the sound server cannot be reached"));
+        return 1;
+    }
+    for (const AudioInput &input : *inputs)
+        printLine(input.name + '\t' + input.description);
     return 0;
 }
 

@@ -15,11 +15,14 @@ const char *const kUsage =
     "usage:\n"
     "  voxcore-cli transcribe FILE [--language CODE] [--no-profile] [--raw]\n"
     "                                                 print the transcript of an audio file\n"
-    "  voxcore-cli listen [--language CODE] [--no-profile] [--raw] [--until-silence [--silence SECONDS]] [--seconds N]\n"
+    "  voxcore-cli listen [--language CODE] [--no-profile] [--raw] [--input NAME] [--until-silence [--silence SECONDS]]\n"
+    "                     [--seconds N]\n"
     "                                                 print each partial transcript of the microphone on\n"
     "                                                 its own line, and the final one when stopped (Ctrl-C,\n"
     "                                                 end of speech, or after N seconds)\n"
-    "  voxcore-cli record FILE --seconds N           record the microphone to a 16-bit mono 44100 Hz WAV\n"
+    "  voxcore-cli record FILE --seconds N [--input NAME]\n"
+    "                                                 record the microphone to a 16-bit mono 44100 Hz WAV\n"
+    "  voxcore-cli inputs                            list the sound server's inputs (NAME, a tab, description)\n"
     "  voxcore-cli languages                         list the recognition languages\n"
     "  voxcore-cli adapt --language CODE --prompts FILE --recordings DIR\n"
     "                                                 train the language's voice profile: line N of FILE\n"
@@ -118,7 +121,7 @@ int main(int argc, char *argv[])
             return commands::transcribe(file, code, profile, raw);
         };
     } else if (command == "listen") {
-        const auto arguments = parse(words, {"--language", "--silence", "--seconds"},
+        const auto arguments = parse(words, {"--language", "--silence", "--seconds", "--input"},
                                      {"--until-silence", "--no-profile", "--raw"}, problem);
         if (!arguments)
             return usageError(problem);
@@ -129,6 +132,7 @@ int main(int argc, char *argv[])
         options.untilSilence = arguments->flags.contains("--until-silence");
         options.usesVoiceProfile = !arguments->flags.contains("--no-profile");
         options.raw = arguments->flags.contains("--raw");
+        options.input = arguments->values.value("--input");
         options.maxSeconds = positiveSeconds(*arguments, "--seconds", problem);
         if (const auto silence = positiveSeconds(*arguments, "--silence", problem))
             options.silenceSeconds = *silence;
@@ -136,7 +140,7 @@ int main(int argc, char *argv[])
             return usageError(problem);
         run = [options] { return commands::listen(options); };
     } else if (command == "record") {
-        const auto arguments = parse(words, {"--seconds"}, {}, problem);
+        const auto arguments = parse(words, {"--seconds", "--input"}, {}, problem);
         if (!arguments)
             return usageError(problem);
         if (arguments->positional.size() != 1)
@@ -144,11 +148,17 @@ int main(int argc, char *argv[])
         const auto seconds = positiveSeconds(*arguments, "--seconds", problem);
         if (!seconds)
             return usageError(problem.isEmpty() ? QStringLiteral("record needs --seconds N") : problem);
-        run = [file = arguments->positional.first(), seconds = *seconds] { return commands::record(file, seconds); };
+        run = [file = arguments->positional.first(), seconds = *seconds, input = arguments->values.value("--input")] {
+            return commands::record(file, seconds, input);
+        };
     } else if (command == "languages") {
         if (!words.isEmpty())
             return usageError("languages takes no arguments");
         return commands::languages();
+    } else if (command == "inputs") {
+        if (!words.isEmpty())
+            return usageError("inputs takes no arguments");
+        return commands::inputs();
     } else if (command == "adapt") {
         const auto arguments = parse(words, {"--language", "--prompts", "--recordings"}, {}, problem);
         if (!arguments)

@@ -13,6 +13,7 @@ namespace {
 class PulseAudioEngine : public AudioEngine
 {
 public:
+    explicit PulseAudioEngine(std::string input = {}) : m_capture(std::move(input)) {}
     ~PulseAudioEngine() override { stop(); }
 
     AudioFormat inputFormat() override
@@ -115,4 +116,9 @@ private:
 std::shared_ptr<AudioEngine> makeDefaultAudioEngine()
 {
     return std::make_shared<PulseAudioEngine>();
+}
+
+std::shared_ptr<AudioEngine> makeAudioEngineForInput(const QString &inputName)
+{
+    return std::make_shared<PulseAudioEngine>(inputName.toStdString());
 }

@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -26,6 +27,7 @@ struct StreamDeleter {
     {
         pa_stream_set_state_callback(stream, nullptr, nullptr);
         pa_stream_set_read_callback(stream, nullptr, nullptr);
+        pa_stream_set_moved_callback(stream, nullptr, nullptr);
         pa_stream_disconnect(stream);
         pa_stream_unref(stream);
     }
@@ -61,6 +63,9 @@ struct PulseCapture::Private {
     bool failed = false;
     bool timedOut = false;
 
+    // The source asked for (empty: the default), and the one captured.
+    std::string requestedSource;
+    std::string capturedSource;
     // Source format query result.
     bool sourceKnown = false;
     bool sourceMissing = false;
@@ -109,6 +114,15 @@ struct PulseCapture::Private {
         }
         if (eol != 0)
             pa_threaded_mainloop_signal(d->loop.get(), 0);
+    }
+
+    // The server moves a stream whose source went away (unplugged) to the default one.
+    static void onStreamMoved(pa_stream *stream, void *self)
+    {
+        auto *d = static_cast<Private *>(self);
+        if (!d->capturedSource.empty())
+            std::fprintf(stderr, "The chosen input \"%s\" went away; capturing from \"%s\" now\n",
+                         d->capturedSource.c_str(), pa_stream_get_device_name(stream));
     }
 
     static void onTimeout(pa_mainloop_api *, pa_time_event *, const struct timeval *, void *self)
@@ -210,11 +224,23 @@ void PulseCapture::Private::connect(std::chrono::milliseconds patience)
         throw std::runtime_error(timedOut ? "The sound server does not answer"
                                           : "Cannot connect to the sound server: " + contextError());
 
-    std::unique_ptr<pa_operation, OperationDeleter> query(
-        pa_context_get_source_info_by_name(context.get(), "@DEFAULT_SOURCE@", &Private::onSourceInfo, this));
-    if (!query)
-        throw std::runtime_error("Cannot ask the sound server for its input: " + contextError());
-    waitUntil([this] { return sourceKnown || sourceMissing; });
+    const auto querySource = [this](const std::string &name) {
+        sourceKnown = sourceMissing = false;
+        std::unique_ptr<pa_operation, OperationDeleter> query(
+            pa_context_get_source_info_by_name(context.get(), name.c_str(), &Private::onSourceInfo, this));
+        if (!query)
+            throw std::runtime_error("Cannot ask the sound server for its input: " + contextError());
+        waitUntil([this] { return sourceKnown || sourceMissing; });
+    };
+    querySource(requestedSource.empty() ? "@DEFAULT_SOURCE@" : requestedSource);
+    capturedSource = requestedSource;
+    // A chosen input that was unplugged: the default one rather than no dictation.
+    if (!requestedSource.empty() && sourceMissing && !failed && !timedOut) {
+        std::fprintf(stderr, "The chosen input \"%s\" is not available; using the default input\n",
+                     requestedSource.c_str());
+        capturedSource.clear();
+        querySource("@DEFAULT_SOURCE@");
+    }
     endDeadline();
     if (!sourceKnown && timedOut)
         throw std::runtime_error("The sound server does not answer");
@@ -235,12 +261,14 @@ void PulseCapture::Private::record(std::chrono::milliseconds patience)
         throw std::runtime_error("Cannot open the audio input: " + contextError());
     pa_stream_set_state_callback(stream.get(), &Private::onStreamState, this);
     pa_stream_set_read_callback(stream.get(), &Private::onRead, this);
+    pa_stream_set_moved_callback(stream.get(), &Private::onStreamMoved, this);
     // Ask for fragments of one buffer so that audio arrives without delay.
     pa_buffer_attr attributes;
     attributes.maxlength = static_cast<uint32_t>(-1);
     attributes.fragsize = static_cast<uint32_t>(framesPerBuffer * pa_frame_size(&spec));
     attributes.tlength = attributes.prebuf = attributes.minreq = static_cast<uint32_t>(-1);
-    if (pa_stream_connect_record(stream.get(), nullptr, &attributes, PA_STREAM_ADJUST_LATENCY) < 0)
+    const char *source = capturedSource.empty() ? nullptr : capturedSource.c_str();
+    if (pa_stream_connect_record(stream.get(), source, &attributes, PA_STREAM_ADJUST_LATENCY) < 0)
         throw std::runtime_error("Cannot open the audio input: " + contextError());
     startDeadline(patience);
     waitUntil([this] { return pa_stream_get_state(stream.get()) == PA_STREAM_READY; });
@@ -266,7 +294,7 @@ void PulseCapture::Private::release()
     }
 }
 
-PulseCapture::PulseCapture() = default;
+PulseCapture::PulseCapture(std::string source) : m_source(std::move(source)) {}
 
 PulseCapture::~PulseCapture() { stop(); }
 
@@ -275,6 +303,7 @@ PulseCapture::Format PulseCapture::open(std::chrono::milliseconds patience)
     if (d)
         return d->format;
     auto fresh = std::make_unique<Private>();
+    fresh->requestedSource = m_source;
     try {
         fresh->connect(patience);
     } catch (...) {

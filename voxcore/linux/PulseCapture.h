@@ -11,7 +11,9 @@ struct pa_threaded_mainloop;
 struct pa_context;
 struct pa_stream;
 
-// Capture from the sound server's default source on the client library's own
+// Capture from one source of the sound server (the default source unless one
+// is named; a named one that is missing gives the default, with a line on
+// standard error) on the client library's own
 // thread (the capture thread). Audio arrives in the source's own rate and
 // channel count as 32-bit float, interleaved, in buffers of a fixed number of
 // frames. If the server goes away the error handler is called once; stop()
@@ -30,7 +32,7 @@ public:
         using std::runtime_error::runtime_error;
     };
 
-    PulseCapture();
+    explicit PulseCapture(std::string source = {});
     ~PulseCapture(); // stops
     PulseCapture(const PulseCapture &) = delete;
     PulseCapture &operator=(const PulseCapture &) = delete;
@@ -48,5 +50,6 @@ public:
 
 private:
     struct Private;
+    std::string m_source;
     std::unique_ptr<Private> d;
 };

@@ -138,7 +138,7 @@ void watchFinishing(std::shared_ptr<AudioBufferRecognitionTask> task, std::share
 } // namespace
 
 AppleSpeechProvider::AppleSpeechProvider()
-    : AppleSpeechProvider(defaultSpeechRecognition(), [] { return makeDefaultAudioEngine(); })
+    : AppleSpeechProvider(defaultSpeechRecognition(), [this] { return makeAudioEngineForInput(m_audioInput); })
 {
 }
 

@@ -41,7 +41,8 @@ void postInputLevel(const QPointer<RecordingManager> &manager, const PcmBuffer &
 } // namespace
 
 RecordingManager::RecordingManager(QObject *parent)
-    : RecordingManager(defaultMicrophoneAuthorization(), [] { return makeDefaultAudioEngine(); }, defaultAudioFiles(),
+    : RecordingManager(defaultMicrophoneAuthorization(), [this] { return makeAudioEngineForInput(m_audioInput); },
+                       defaultAudioFiles(),
                        defaultFileManager(), parent)
 {
 }

@@ -352,6 +352,11 @@ void SpeechRecognitionManager::setUsesVoiceProfiles(bool uses)
     currentProvider->setUsesVoiceProfiles(uses);
 }
 
+void SpeechRecognitionManager::setAudioInput(const QString &name)
+{
+    currentProvider->setAudioInput(name);
+}
+
 void SpeechRecognitionManager::handleAmplitudeUpdate(float level)
 {
     LevelWindow::apply(*this, m_normalizedSamples, level);

@@ -76,6 +76,10 @@ public:
                      QObject *parent = nullptr);
     ~RecordingManager() override;
 
+    // The sound server input to record (see audioInputs(); empty: the default input), from
+    // the next recording on; an input that is gone then gives the default one.
+    void setAudioInput(const QString &name) { m_audioInput = name; }
+
     RecordingState recordingState() const { return m_recordingState; }
     void setRecordingState(RecordingState value);
     bool isRecording() const { return m_recordingState == RecordingState::recording; }
@@ -152,6 +156,7 @@ private:
 
     std::shared_ptr<MicrophoneAuthorization> m_microphone;
     AudioEngineFactory m_makeAudioEngine;
+    QString m_audioInput; // used by the system's audio engine
     std::shared_ptr<AudioFiles> m_audioFiles;
     std::shared_ptr<FileManager> m_fileManager;
 };

@@ -106,6 +106,10 @@ public:
     // Whether recognition uses the user's voice profile of the language (see voiceProfiles);
     // on by default. Takes effect with the next transcription.
     Q_INVOKABLE void setUsesVoiceProfiles(bool uses);
+    // The sound server input to capture (see audioInputs(); empty: the default input); an
+    // input that is gone when a transcription starts gives the default one. Takes effect
+    // with the next microphone transcription.
+    Q_INVOKABLE void setAudioInput(const QString &name);
 
     // How transcriptionResult is written from the recognizer's words, from the next
     // transcription on; nothing (the initial value) keeps the words as recognized, its

@@ -45,4 +45,7 @@ public:
     // Whether the next transcriptions use the user's voice profile of their language, where
     // there is an enabled one (the default); a provider without voice profiles ignores it.
     virtual void setUsesVoiceProfiles(bool) {}
+    // The sound server input the next microphone transcriptions capture (by its name; empty:
+    // the default input). A provider without a choice of input ignores it.
+    virtual void setAudioInput(const QString &) {}
 };

@@ -45,3 +45,7 @@ public:
 
 // A new engine on the system's default input (defined by the platform adapter).
 std::shared_ptr<AudioEngine> makeDefaultAudioEngine();
+// A new engine on the sound server's input of that name (empty: the default input). When
+// the input is not there at start, it captures the default input and says so on standard
+// error.
+std::shared_ptr<AudioEngine> makeAudioEngineForInput(const QString &inputName);

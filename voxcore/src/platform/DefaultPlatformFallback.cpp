@@ -2,6 +2,7 @@
 // recognised, and every operation says so instead of pretending to work.
 
 #include "platform/AudioEngine.h"
+#include "platform/AudioInputList.h"
 #include "platform/AudioFile.h"
 #include "platform/FileManager.h"
 #include "platform/LocaleServices.h"
@@ -37,6 +38,12 @@ public:
     void setInterruptionHandler(std::function<void(const QString &)>) override {}
     std::optional<QString> start() override { return kNoAdapters; }
     void stop() override {}
+};
+
+class NoAudioInputs final : public AudioInputList
+{
+public:
+    std::optional<QList<AudioInput>> inputs() override { return std::nullopt; }
 };
 
 class NoAudioFiles final : public AudioFiles
@@ -81,6 +88,8 @@ public:
 
 std::shared_ptr<SpeechRecognition> defaultSpeechRecognition() { return std::make_shared<NoSpeechRecognition>(); }
 std::shared_ptr<AudioEngine> makeDefaultAudioEngine() { return std::make_shared<NoAudioEngine>(); }
+std::shared_ptr<AudioEngine> makeAudioEngineForInput(const QString &) { return std::make_shared<NoAudioEngine>(); }
+std::shared_ptr<AudioInputList> defaultAudioInputList() { return std::make_shared<NoAudioInputs>(); }
 std::shared_ptr<AudioFiles> defaultAudioFiles() { return std::make_shared<NoAudioFiles>(); }
 std::shared_ptr<MicrophoneAuthorization> defaultMicrophoneAuthorization() { return std::make_shared<NoMicrophone>(); }
 std::shared_ptr<LocaleServices> defaultLocaleServices() { return std::make_shared<NoLocaleNames>(); }
