@@ -71,6 +71,7 @@ AppState::AppState(AppStateDependencies dependencies, QObject *parent)
     , m_alertPresenter(std::move(dependencies.alertPresenter))
     , m_windowManager(dependencies.windowManager ? dependencies.windowManager : &WindowManager::shared())
 {
+    watchDesktopShortcuts(dependencies.desktopShortcuts);
     registerShortcutHandlers();
     loadOutputTargets();
     scheduleAccessibilityCheck();

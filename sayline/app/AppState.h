@@ -26,6 +26,9 @@ class QJSEngine;
 class QQmlEngine;
 class WindowManager;
 class Workspace;
+namespace KeyboardShortcuts {
+class DesktopShortcutService;
+}
 
 // What AppState is built from. standard() gives the real engines and platform
 // services; tests replace any of them with fakes.
@@ -40,6 +43,8 @@ struct AppStateDependencies
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<AlertPresenter> alertPresenter;
     WindowManager *windowManager = nullptr; // not owned; WindowManager::shared() when null
+    // Not owned; set where the desktop binds the global shortcuts (a shortcut portal).
+    KeyboardShortcuts::DesktopShortcutService *desktopShortcuts = nullptr;
 
     static AppStateDependencies standard();
 };
@@ -64,6 +69,9 @@ class AppState : public QObject
     // True where the compositor, not Sayline, owns the global shortcuts (Wayland
     // without a shortcut service): the user binds keys to `sayline --toggle`.
     Q_PROPERTY(bool shortcutsSetInCompositor READ shortcutsSetInCompositor NOTIFY desktopSessionChanged)
+    // True where the desktop binds the shortcuts Sayline asks for (the
+    // GlobalShortcuts portal): it reports the triggers and decides the keys.
+    Q_PROPERTY(bool shortcutsSetByDesktop READ shortcutsSetByDesktop CONSTANT)
 public:
     // The settings link handed to the workspace from the accessibility alert.
     static constexpr const char *accessibilitySettingsUrl =
@@ -126,10 +134,19 @@ public:
     Q_INVOKABLE QString compositorBindingLine(const QString &shortcutName) const;
     // Puts a text (such as that line) on the clipboard.
     Q_INVOKABLE void copyToClipboard(const QString &text);
+    // Where the desktop binds the shortcuts: the trigger it reports for the
+    // named shortcut (empty while unknown), what keeps it from working (empty
+    // when nothing), and the desktop's own way to change it.
+    bool shortcutsSetByDesktop() const { return m_desktopShortcuts != nullptr; }
+    Q_INVOKABLE QString desktopShortcutTrigger(const QString &shortcutName) const;
+    Q_INVOKABLE QString desktopShortcutProblem(const QString &shortcutName) const;
+    Q_INVOKABLE void changeShortcutInDesktop();
 
 signals:
     void outputTargetsChanged();
     void desktopSessionChanged();
+    // The desktop reported other triggers or problems.
+    void desktopShortcutsChanged();
 
 private:
     SpeechRecognitionManager *speechRecognitionManagerPointer() { return m_speechRecognitionManager.get(); }
@@ -137,6 +154,7 @@ private:
     WindowManager &windowManager() { return *m_windowManager; }
 
     void registerShortcutHandlers();
+    void watchDesktopShortcuts(KeyboardShortcuts::DesktopShortcutService *service);
     void loadOutputTargets();
     void scheduleAccessibilityCheck();
     void showAccessibilityAlert();
@@ -163,6 +181,7 @@ private:
     std::unique_ptr<AlertPresenter> m_alertPresenter;
     WindowManager *m_windowManager = nullptr;
     DesktopSession m_desktopSession;
+    KeyboardShortcuts::DesktopShortcutService *m_desktopShortcuts = nullptr;
 
     // Texts waiting to be typed, oldest first, and whether a typing task runs.
     QQueue<QString> m_pendingInsertions;
