@@ -150,22 +150,24 @@ void PortalHotKeySystem::checkTriggers(bool byTheUser)
             setProblem(shortcut.name, {});
             continue;
         }
-        // A desktop that bound none gave the asked trigger to something else;
-        // one that bound another did too, unless the user chose it there.
+        // A desktop that bound another trigger gave the asked one to something
+        // else, unless the user chose it there.
         const QString described = m_triggers.value(shortcut.name);
-        if (described.isEmpty()) {
-            setProblem(shortcut.name, takenMessage(*stored, QStringLiteral("another action")));
-            continue;
-        }
-        if (!sameTrigger(described, *asked)) {
+        if (!described.isEmpty() && !sameTrigger(described, *asked)) {
             setProblem(shortcut.name, byTheUser ? QString() : otherTriggerMessage(*stored, described));
             continue;
         }
-        // KDE answers with the asked trigger even when one of its own actions keeps the key.
+        // One that bound none did too. KDE also answers with the asked trigger
+        // while one of its own actions keeps the key: its shortcut service names
+        // the holder either way.
+        const bool bound = !described.isEmpty();
         askKdeShortcutHolder(QDBusConnection::sessionBus(), qtKeySequenceText(*stored), this,
-                             [this, name = shortcut.name, stored = *stored](std::optional<KdeShortcutHolder> holder) {
-                                 const bool taken = holder && holder->actionId != name;
-                                 setProblem(name, taken ? takenMessage(stored, holder->actionName) : QString());
+                             [this, name = shortcut.name, stored = *stored,
+                              bound](std::optional<KdeShortcutHolder> holder) {
+                                 if (holder && holder->actionId != name)
+                                     setProblem(name, takenMessage(stored, holder->actionName));
+                                 else
+                                     setProblem(name, bound ? QString() : takenMessage(stored, QStringLiteral("another action")));
                              });
     }
 }

@@ -1,5 +1,6 @@
 #include "PortalTriggers.h"
 
+#include "KeyDisplay.h"
 #include "KeysymNames.h"
 
 #include <QHash>
@@ -39,19 +40,13 @@ const QHash<QString, QString> &modifierSpellings()
     return spellings;
 }
 
-// Qt's names of the keys whose XKB names differ.
-const QHash<QString, QString> &qtKeyNames()
+// Qt's names of the special keys whose XKB names differ.
+const QHash<QString, QString> &qtSpecialKeyNames()
 {
     static const QHash<QString, QString> names{
-        {QStringLiteral("Escape"), QStringLiteral("Esc")},      {QStringLiteral("BackSpace"), QStringLiteral("Backspace")},
-        {QStringLiteral("Delete"), QStringLiteral("Del")},      {QStringLiteral("Prior"), QStringLiteral("PgUp")},
-        {QStringLiteral("Next"), QStringLiteral("PgDown")},     {QStringLiteral("space"), QStringLiteral("Space")},
-        {QStringLiteral("comma"), QStringLiteral(",")},         {QStringLiteral("period"), QStringLiteral(".")},
-        {QStringLiteral("slash"), QStringLiteral("/")},         {QStringLiteral("semicolon"), QStringLiteral(";")},
-        {QStringLiteral("apostrophe"), QStringLiteral("'")},    {QStringLiteral("backslash"), QStringLiteral("\\")},
-        {QStringLiteral("grave"), QStringLiteral("`")},         {QStringLiteral("minus"), QStringLiteral("-")},
-        {QStringLiteral("equal"), QStringLiteral("=")},         {QStringLiteral("bracketleft"), QStringLiteral("[")},
-        {QStringLiteral("bracketright"), QStringLiteral("]")},
+        {QStringLiteral("Escape"), QStringLiteral("Esc")}, {QStringLiteral("BackSpace"), QStringLiteral("Backspace")},
+        {QStringLiteral("Delete"), QStringLiteral("Del")}, {QStringLiteral("Prior"), QStringLiteral("PgUp")},
+        {QStringLiteral("Next"), QStringLiteral("PgDown")}, {QStringLiteral("space"), QStringLiteral("Space")},
     };
     return names;
 }
@@ -67,17 +62,16 @@ QString joinedTrigger(const Shortcut &shortcut, const char *Modifier::*form, con
     return parts.join(QLatin1Char('+'));
 }
 
-// A single letter in capitals, as shortcut texts write it; names as they are.
-QString displayedKey(const Shortcut &shortcut)
-{
-    const QString name = keysymName(shortcut.key()).value_or(QStringLiteral("?"));
-    return name.size() == 1 ? name.toUpper() : name;
-}
-
+// A key as shortcut texts write it: the character it types, in capitals, or
+// the special key's name ("Esc", "F5").
 QString qtKeyName(const Shortcut &shortcut)
 {
-    const QString key = displayedKey(shortcut);
-    return qtKeyNames().value(key, key);
+    if (!specialKey(shortcut.key())) {
+        if (const std::optional<QString> character = keyToCharacter(shortcut.carbonKeyCode))
+            return character->toUpper();
+    }
+    const QString name = keysymName(shortcut.key()).value_or(QStringLiteral("?"));
+    return qtSpecialKeyNames().value(name, name);
 }
 
 struct ParsedTrigger
