@@ -114,16 +114,6 @@ private slots:
         QCOMPARE(sameTrigger(described, portal), same);
     }
 
-    void offeredOnlyWhileAPortalServes()
-    {
-        QString why;
-        QVERIFY(!PortalHotKeySystem::isOffered(2000, &why));
-        QCOMPARE(why, QStringLiteral("no desktop portal on the session bus"));
-        FakePortal portal;
-        QVERIFY(portal.waitForCall("ready"));
-        QVERIFY2(PortalHotKeySystem::isOffered(2000, &why), qPrintable(why));
-    }
-
     // Through the whole subsystem: the named shortcuts register, the session
     // carries both with their preferred triggers, and the desktop's presses
     // reach the handlers of the right name as key down and key up.
