@@ -80,6 +80,7 @@ AppState::AppState(AppStateDependencies dependencies, QObject *parent)
     // history keeps every text in between, delivered or not.
     connect(m_speechRecognitionManager.get(), &SpeechRecognitionManager::transcriptionResultChanged, this,
             [this] { m_history->followDictation(m_speechRecognitionManager->transcriptionResult()); });
+    watchDesktopShortcuts(dependencies.desktopShortcuts);
     registerShortcutHandlers();
     loadOutputTargets();
     TranscriptFormattingSettings::follow(*m_speechRecognitionManager, UserDefaults::standard());

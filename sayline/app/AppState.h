@@ -28,6 +28,9 @@ class QJSEngine;
 class QQmlEngine;
 class WindowManager;
 class Workspace;
+namespace KeyboardShortcuts {
+class DesktopShortcutService;
+}
 
 // What AppState is built from. standard() gives the real engines and platform
 // services; tests replace any of them with fakes.
@@ -47,6 +50,8 @@ struct AppStateDependencies
     std::chrono::milliseconds modifierReleaseTimeout{10000};
     // The recent dictations; DictationHistory::standardFilePath()'s when null.
     std::unique_ptr<DictationHistory> history;
+    // Not owned; set where the desktop binds the global shortcuts (a shortcut portal).
+    KeyboardShortcuts::DesktopShortcutService *desktopShortcuts = nullptr;
 
     static AppStateDependencies standard();
 };
@@ -74,6 +79,9 @@ class AppState : public QObject
     // Why typing cannot be trusted where no permission could change it (a
     // compositor without a virtual keyboard); empty elsewhere.
     Q_PROPERTY(QString typingUnavailableReason READ typingUnavailableReason NOTIFY desktopSessionChanged)
+    // True where the desktop binds the shortcuts Sayline asks for (the
+    // GlobalShortcuts portal): it reports the triggers and decides the keys.
+    Q_PROPERTY(bool shortcutsSetByDesktop READ shortcutsSetByDesktop CONSTANT)
 public:
     // The settings link handed to the workspace from the accessibility alert.
     static constexpr const char *accessibilitySettingsUrl =
@@ -137,10 +145,19 @@ public:
     DictationHistory &history() { return *m_history; }
     // Puts a text on the clipboard: an earlier dictation, or the line to bind.
     Q_INVOKABLE void copyToPasteboard(const QString &text);
+    // Where the desktop binds the shortcuts: the trigger it reports for the
+    // named shortcut (empty while unknown), what keeps it from working (empty
+    // when nothing), and the desktop's own way to change it.
+    bool shortcutsSetByDesktop() const { return m_desktopShortcuts != nullptr; }
+    Q_INVOKABLE QString desktopShortcutTrigger(const QString &shortcutName) const;
+    Q_INVOKABLE QString desktopShortcutProblem(const QString &shortcutName) const;
+    Q_INVOKABLE void changeShortcutInDesktop();
 
 signals:
     void outputTargetsChanged();
     void desktopSessionChanged();
+    // The desktop reported other triggers or problems.
+    void desktopShortcutsChanged();
 
 private:
     SpeechRecognitionManager *speechRecognitionManagerPointer() { return m_speechRecognitionManager.get(); }
@@ -148,6 +165,7 @@ private:
     WindowManager &windowManager() { return *m_windowManager; }
 
     void registerShortcutHandlers();
+    void watchDesktopShortcuts(KeyboardShortcuts::DesktopShortcutService *service);
     void loadOutputTargets();
     void scheduleAccessibilityCheck();
     void showAccessibilityAlert();
@@ -176,6 +194,7 @@ private:
     DesktopSession m_desktopSession;
     std::chrono::milliseconds m_modifierReleaseTimeout;
     std::unique_ptr<DictationHistory> m_history;
+    KeyboardShortcuts::DesktopShortcutService *m_desktopShortcuts = nullptr;
 
     // Texts waiting to be typed, oldest first, and whether a typing task runs.
     QQueue<QString> m_pendingInsertions;

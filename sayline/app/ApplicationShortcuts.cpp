@@ -8,14 +8,14 @@ using namespace KeyboardShortcuts;
 
 const Name &ApplicationShortcuts::toggleMainWindow()
 {
-    static const Name name(QStringLiteral("toggleMainWindow"),
+    static const Name name(QLatin1String(toggleMainWindowName),
                            Shortcut(Key::a, ModifierFlags(ModifierFlag::control) | ModifierFlag::command));
     return name;
 }
 
 const Name &ApplicationShortcuts::closeMainWindow()
 {
-    static const Name name(QStringLiteral("closeMainWindow"), Shortcut(Key::escape));
+    static const Name name(QLatin1String(closeMainWindowName), Shortcut(Key::escape));
     return name;
 }
 

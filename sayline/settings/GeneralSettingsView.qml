@@ -48,12 +48,22 @@ SettingsPage {
             name: "toggleMainWindow"
             Layout.fillWidth: true
         }
+        DesktopShortcutRow {
+            objectName: "toggleRecordingDesktop"
+            visible: AppState.shortcutsSetByDesktop
+            name: "toggleMainWindow"
+        }
         KeyboardShortcuts.Recorder {
             objectName: "cancelRecorder"
             visible: !AppState.shortcutsSetInCompositor
             label: "Cancel"
             name: "closeMainWindow"
             Layout.fillWidth: true
+        }
+        DesktopShortcutRow {
+            objectName: "cancelDesktop"
+            visible: AppState.shortcutsSetByDesktop
+            name: "closeMainWindow"
         }
         CompositorBindingRow {
             objectName: "toggleRecordingBinding"

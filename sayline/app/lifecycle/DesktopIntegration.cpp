@@ -5,6 +5,8 @@
 #include "ApplicationShortcuts.h"
 #include "CompositorBinding.h"
 
+#include <DesktopShortcutService.h>
+
 void AppState::setDesktopSession(const DesktopSession &session)
 {
     if (m_desktopSession == session)
@@ -15,7 +17,32 @@ void AppState::setDesktopSession(const DesktopSession &session)
 
 bool AppState::shortcutsSetInCompositor() const
 {
-    return m_desktopSession.isWayland();
+    return m_desktopSession.isWayland() && !m_desktopShortcuts;
+}
+
+void AppState::watchDesktopShortcuts(KeyboardShortcuts::DesktopShortcutService *service)
+{
+    m_desktopShortcuts = service;
+    if (service) {
+        connect(service, &KeyboardShortcuts::DesktopShortcutService::shortcutsChanged, this,
+                &AppState::desktopShortcutsChanged);
+    }
+}
+
+QString AppState::desktopShortcutTrigger(const QString &shortcutName) const
+{
+    return m_desktopShortcuts ? m_desktopShortcuts->triggerDescription(shortcutName) : QString();
+}
+
+QString AppState::desktopShortcutProblem(const QString &shortcutName) const
+{
+    return m_desktopShortcuts ? m_desktopShortcuts->problem(shortcutName) : QString();
+}
+
+void AppState::changeShortcutInDesktop()
+{
+    if (m_desktopShortcuts)
+        m_desktopShortcuts->changeInDesktop();
 }
 
 QString AppState::typingUnavailableReason() const

@@ -9,9 +9,12 @@
 #include "WindowManager.h"
 #include "Workspace.h"
 
+#include "ApplicationShortcuts.h"
+
 #include <CompositorBindings.h>
 #include <HotKeySystem.h>
 #include <KeyboardLayout.h>
+#include <PortalHotKeySystem.h>
 
 #include <cstdio>
 
@@ -63,6 +66,32 @@ void useWaylandDelivery(DesktopSession &session, AppStateDependencies &dependenc
                                            : QStringLiteral("none (this compositor offers no virtual keyboard)");
 }
 
+// How long the launch waits for the portal to say whether it binds shortcuts.
+// A running portal answers in milliseconds; this bounds a hung one.
+constexpr int portalProbeTimeoutMs = 2000;
+// Names the desktop's record of Sayline's shortcuts: fixed, so the user's
+// binding is kept from run to run.
+constexpr const char *portalSessionToken = "sayline";
+
+// The GlobalShortcuts portal where the desktop offers it (KDE Plasma, GNOME,
+// Hyprland); null otherwise, said once on standard error.
+std::unique_ptr<KeyboardShortcuts::PortalHotKeySystem> makePortalHotKeys()
+{
+    QString why;
+    if (!KeyboardShortcuts::PortalHotKeySystem::isOffered(portalProbeTimeoutMs, &why)) {
+        std::fprintf(stderr,
+                     "Sayline: no global shortcut service (%s): bind `sayline --toggle` and `sayline --cancel` "
+                     "in your compositor\n",
+                     qPrintable(why));
+        return nullptr;
+    }
+    return std::make_unique<KeyboardShortcuts::PortalHotKeySystem>(
+        QList<KeyboardShortcuts::PortalHotKeySystem::NamedShortcut>{
+            {QLatin1String(ApplicationShortcuts::toggleMainWindowName), QStringLiteral("Toggle Recording")},
+            {QLatin1String(ApplicationShortcuts::closeMainWindowName), QStringLiteral("Cancel")}},
+        QLatin1String(portalSessionToken));
+}
+
 } // namespace
 
 AppStateDependencies installPlatformAdapters(DesktopSession &session)
@@ -71,10 +100,17 @@ AppStateDependencies installPlatformAdapters(DesktopSession &session)
     ChosenPaths paths{QStringLiteral("X11 selection"), QStringLiteral("XTEST"), QStringLiteral("X11 key grabs"),
                       QStringLiteral("X11 window")};
     if (session.isWayland()) {
-        KeyboardShortcuts::HotKeySystem::setShared(KeyboardShortcuts::makeCompositorBindingHotKeySystem());
+        if (std::unique_ptr<KeyboardShortcuts::PortalHotKeySystem> portal = makePortalHotKeys()) {
+            // The shared hot-key system owns it for the rest of the process.
+            dependencies.desktopShortcuts = portal.get();
+            KeyboardShortcuts::HotKeySystem::setShared(std::move(portal));
+            paths.shortcuts = QStringLiteral("GlobalShortcuts portal");
+        } else {
+            KeyboardShortcuts::HotKeySystem::setShared(KeyboardShortcuts::makeCompositorBindingHotKeySystem());
+            paths.shortcuts = QStringLiteral("compositor bindings (sayline --toggle, sayline --cancel)");
+        }
         KeyboardShortcuts::KeyboardLayout::setShared(KeyboardShortcuts::makeWaylandKeyboardLayout());
         useWaylandDelivery(session, dependencies, paths);
-        paths.shortcuts = QStringLiteral("compositor bindings (sayline --toggle, sayline --cancel)");
         if (!session.x11Display.isEmpty()) {
             WindowManager::shared().setWindowHints(
                 PanelWindowHints::platformHints(PanelWindowHints::Placement::unmanaged));
