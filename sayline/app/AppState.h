@@ -180,7 +180,7 @@ private:
     QCoro::Task<> startDictationAfterShortcutDelay();
     void deliverStopClearHide();
     // Delivers a finished dictation's text once decoded, in the order the dictations ended.
-    QCoro::Task<> deliverOnceDecoded(QCoro::Task<QString> finishing);
+    QCoro::Task<> deliverOnceDecoded(QCoro::Task<QString> finishing, QDateTime began);
     void stopClearHide();
 
     std::unique_ptr<RecordingManager> m_recordingManager;

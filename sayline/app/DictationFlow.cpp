@@ -88,11 +88,12 @@ void AppState::deliverStopClearHide()
     // Capture ends now and the panel closes at once; the text follows when the recognizer
     // has decoded every word spoken until now (the partial results trail the speech).
     auto finishing = speechRecognitionManager().finishMicrophoneTranscription();
+    const QDateTime began = history().currentStart().value_or(QDateTime::currentDateTimeUtc());
     stopClearHide();
-    deliverOnceDecoded(std::move(finishing));
+    deliverOnceDecoded(std::move(finishing), began);
 }
 
-QCoro::Task<> AppState::deliverOnceDecoded(QCoro::Task<QString> finishing)
+QCoro::Task<> AppState::deliverOnceDecoded(QCoro::Task<QString> finishing, QDateTime began)
 {
     QPointer<AppState> self(this);
     const auto decoded = std::make_shared<std::optional<QString>>();
@@ -101,6 +102,8 @@ QCoro::Task<> AppState::deliverOnceDecoded(QCoro::Task<QString> finishing)
     if (!self)
         co_return;
     *decoded = text;
+    // The history had the partial text when the panel closed; now the whole of it.
+    history().finishDictation(began, text);
     while (!m_decodingDictations.isEmpty() && m_decodingDictations.head()->has_value())
         deliverText(**m_decodingDictations.dequeue());
 }

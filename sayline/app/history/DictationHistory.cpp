@@ -3,6 +3,7 @@
 #include "JsonFile.h"
 #include "UserDefaults.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -87,6 +88,35 @@ void DictationHistory::followDictation(const QString &text)
     m_dirty = true;
     if (!m_saveTimer.isActive())
         m_saveTimer.start();
+    emit entriesChanged();
+}
+
+std::optional<QDateTime> DictationHistory::currentStart() const
+{
+    if (!m_inProgress)
+        return std::nullopt;
+    return m_entries.first().time;
+}
+
+void DictationHistory::finishDictation(const QDateTime &began, const QString &text)
+{
+    if (!isKept() || text.isEmpty())
+        return;
+    const auto entry = std::find_if(m_entries.begin(), m_entries.end(),
+                                    [&began](const Entry &e) { return e.time == began; });
+    if (entry != m_entries.end()) {
+        if (entry->text == text)
+            return;
+        entry->text = text;
+    } else {
+        // Newest first: after every entry that began later.
+        const auto later = std::find_if(m_entries.begin(), m_entries.end(),
+                                        [&began](const Entry &e) { return e.time < began; });
+        m_entries.insert(later, Entry{text, began});
+        if (m_entries.size() > capacity)
+            m_entries.resize(capacity);
+    }
+    save();
     emit entriesChanged();
 }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <optional>
 
 class UserDefaults;
 
@@ -50,6 +51,12 @@ public:
     // The whole text of the dictation in progress each time it changes; an
     // empty text ends that dictation (the next text begins a new entry).
     void followDictation(const QString &text);
+    // When the dictation in progress began (none between dictations).
+    std::optional<QDateTime> currentStart() const;
+    // The final text of the dictation that began at `began`, decoded after it
+    // ended: it replaces that entry's text, or becomes an entry of its own when
+    // none was kept (nothing had been heard yet).
+    void finishDictation(const QDateTime &began, const QString &text);
     // Forgets every entry and deletes the file.
     void clear();
 
