@@ -44,7 +44,7 @@ std::optional<QString> keyText(xkb_keymap *keymap, xkb_layout_index_t group, xkb
 xkb_layout_index_t latinLetterGroup(xkb_keymap *keymap, xkb_layout_index_t current)
 {
     // The keys A, S, D, Z, Q, W (evdev codes; XKB key codes are 8 more).
-    constexpr xkb_keycode_t letterKeys[] = {30 + 8, 31 + 8, 32 + 8, 44 + 8, 16 + 8, 17 + 8};
+    static constexpr xkb_keycode_t letterKeys[] = {30 + 8, 31 + 8, 32 + 8, 44 + 8, 16 + 8, 17 + 8};
     const auto typesLatinLetters = [keymap](xkb_layout_index_t group) {
         for (const xkb_keycode_t key : letterKeys) {
             const std::optional<QString> text = keyText(keymap, group, key);
