@@ -27,6 +27,7 @@ now_ms() { date +%s%3N; }
 panel_shown() { "$here/find-panel" >/dev/null; }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
 listening_count() { grep -c 'Start microphone transcription' "$work/sayline.out" 2>/dev/null || true; }
+listening_more_than() { [ "$(listening_count)" -gt "$1" ]; }
 clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 # Polls until window $1 is unmapped; prints the milliseconds since $2.
@@ -55,7 +56,7 @@ for _ in $(seq "$busy"); do (while :; do :; done) & loaders+=($!); done
 "$sayline" >"$work/sayline.out" 2>&1 & pids+=($!)
 sayline_pid=$!
 wait_for 30 panel_shown || fail "panel not shown after launch"
-wait_for 30 test "$(listening_count)" -gt 0 || fail "not listening after launch"
+wait_for 30 listening_more_than 0 || fail "not listening after launch"
 panel=$("$here/find-panel")
 
 # The same microphone recorded meanwhile, in the capture's own format.
@@ -84,7 +85,7 @@ wait "$recorder" 2>/dev/null || true
 # Escape while the recognizer lags: a new dictation of the first 20 s, cancelled at once.
 xdotool key ctrl+super+a
 wait_for 30 panel_shown || fail "panel not shown by a new press"
-wait_for 30 test "$(listening_count)" -gt 1 || fail "not listening after a new press"
+wait_for 30 listening_more_than 1 || fail "not listening after a new press"
 panel=$("$here/find-panel")
 sox "$work/speech.wav" "$work/first20.wav" trim 0 20
 paplay "$work/first20.wav"
@@ -121,6 +122,7 @@ cpu_seconds=$(awk -v a="$ticks_before" -v b="$ticks_after" -v hz="$(getconf CLK_
 cpu_per_minute=$(awk -v c="$cpu_seconds" -v s="$speech_seconds" 'BEGIN {printf "%.1f", c / (s / 60)}')
 
 echo "speech: ${speech_seconds} s, $busy busy processes; file transcription: $file_words words"
+echo "FIGURE long_${label}_speech_length=${speech_seconds%.*} s"
 echo "delivered: $delivered"
 echo "from file: $from_file"
 echo "FIGURE long_${label}_press_to_hidden=$to_hidden ms"
