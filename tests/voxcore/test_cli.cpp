@@ -1,6 +1,6 @@
 // voxcore-cli end to end, on the private sound server and the installed recognizer model:
-// listing, file transcription, listening until the speaker stops or is interrupted,
-// recording, and the exit statuses of bad input.
+// listing, file transcription (with no sound server too), listening until the speaker stops or
+// is interrupted, recording, a server without an input device, and the exit statuses of bad input.
 
 #include "SpeechFixtures.h"
 
@@ -42,11 +42,17 @@ Run finish(QProcess &process, int timeoutMs)
     return run;
 }
 
-Run cli(const QStringList &arguments, int timeoutMs = 60000)
+Run cli(const QStringList &arguments, int timeoutMs = 60000, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(kCli, arguments);
     return finish(process, timeoutMs);
+}
+
+bool pactl(const QStringList &arguments)
+{
+    return QProcess::execute(QStringLiteral("pactl"), arguments) == 0;
 }
 
 } // namespace
@@ -158,6 +164,25 @@ private slots:
         QCOMPARE(finish(recorder, 20000).status, 0);
         const auto wav = readWav(file);
         QVERIFY(wav && isMono16Bit44100(*wav));
+    }
+
+    void aFileNeedsNoSoundServerAndNoMicrophoneIsNoRefusal()
+    {
+        // No sound server at all: a file is transcribed all the same.
+        QProcessEnvironment serverless = QProcessEnvironment::systemEnvironment();
+        serverless.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent/pulse/native"));
+        const Run file = cli({"transcribe", kHumanClip}, 60000, serverless);
+        QCOMPARE(file.status, 0);
+        QVERIFY2(file.lines.value(0).contains("leisure to consider"), qPrintable(file.errors));
+
+        // A server without any input device: the audio engine says so; nothing was refused.
+        QVERIFY(pactl({"unload-module", "module-null-sink"}));
+        const Run listen = cli({"listen", "--seconds", "5"}, 30000);
+        QVERIFY(pactl({"load-module", "module-null-sink", "sink_name=virtmic_sink", "rate=44100", "channels=2"}));
+        QVERIFY(pactl({"set-default-source", "virtmic_sink.monitor"}));
+        QCOMPARE(listen.status, 1);
+        QVERIFY2(listen.errors.contains("No audio input device is available"), qPrintable(listen.errors));
+        QVERIFY2(!listen.errors.contains("Permission denied"), qPrintable(listen.errors));
     }
 };
 

@@ -3,6 +3,7 @@
 #include <voxcore/SpeechRecognitionError.h>
 #include <voxcore/VoiceProfiles.h>
 
+#include "LiveTranscript.h"
 #include "LogLine.h"
 #include "MainThread.h"
 #include "PlainStringOrder.h"
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <variant>
 
 namespace {
@@ -31,84 +31,6 @@ void log(const char *text)
 using FileOutcome = std::variant<QString, PlatformError>;
 
 } // namespace
-
-// What one microphone transcription has reported, and the finish waiting for its end. The
-// recognizer's thread reports; the main thread finishes.
-struct LiveTranscript
-{
-    // The whole transcript as last reported.
-    void report(const QString &text)
-    {
-        std::lock_guard guard(lock);
-        latest = text;
-    }
-    QString latestText()
-    {
-        std::lock_guard guard(lock);
-        return latest;
-    }
-    // The end came, or the finish gave up waiting for it.
-    bool isOver()
-    {
-        std::lock_guard guard(lock);
-        return ended || (finishing && !onEnd);
-    }
-    bool isFinishing()
-    {
-        std::lock_guard guard(lock);
-        return finishing;
-    }
-    // Recognition is over (final result or error): a waiting finish gets `text`.
-    void end(const QString &text)
-    {
-        std::function<void(QString)> done;
-        {
-            std::lock_guard guard(lock);
-            ended = true;
-            latest = text;
-            done = std::exchange(onEnd, nullptr);
-        }
-        if (done)
-            done(text);
-    }
-    // Waits for the end; true when it is still to come, else `done` has had the transcript.
-    bool awaitEnd(std::function<void(QString)> done)
-    {
-        std::unique_lock guard(lock);
-        finishing = true;
-        if (ended) {
-            const QString text = latest;
-            guard.unlock();
-            done(text);
-            return false;
-        }
-        onEnd = std::move(done);
-        return true;
-    }
-    // Past the finish's bound: a waiting finish gets the transcript so far; false when the
-    // end came first.
-    bool giveUp()
-    {
-        std::function<void(QString)> done;
-        QString text;
-        {
-            std::lock_guard guard(lock);
-            done = std::exchange(onEnd, nullptr);
-            text = latest;
-        }
-        if (!done)
-            return false;
-        done(text);
-        return true;
-    }
-
-private:
-    std::mutex lock;
-    QString latest;
-    bool finishing = false;
-    bool ended = false;
-    std::function<void(QString)> onEnd;
-};
 
 namespace {
 

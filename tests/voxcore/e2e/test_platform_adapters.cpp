@@ -12,6 +12,7 @@
 #include "platform/MicrophoneAuthorization.h"
 #include "platform/SpeechRecognizer.h"
 
+#include <QDataStream>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -237,14 +238,20 @@ void PlatformAdapters::liveAndFileDecodeAlike()
     QTemporaryDir folder;
     const QString path = folder.filePath("speech.wav");
     {
-        SF_INFO info{};
-        info.samplerate = 16000;
-        info.channels = 1;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-        SNDFILE *file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
-        QVERIFY(file);
-        QCOMPARE(sf_write_short(file, speech.constData(), speech.size()), sf_count_t(speech.size()));
-        sf_close(file);
+        // 16-bit mono PCM as it is, so that the file holds exactly the samples fed live.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QDataStream out(&file);
+        out.setByteOrder(QDataStream::LittleEndian);
+        const quint32 bytes = quint32(speech.size() * 2);
+        out.writeRawData("RIFF", 4);
+        out << quint32(36 + bytes);
+        out.writeRawData("WAVEfmt ", 8);
+        out << quint32(16) << quint16(1) << quint16(1) << quint32(16000) << quint32(32000) << quint16(2) << quint16(16);
+        out.writeRawData("data", 4);
+        out << bytes;
+        for (qint16 sample : speech)
+            out << sample;
     }
     auto recognizer = defaultSpeechRecognition()->recognizer(Locale("en-US"));
     ResultLog fromFile, live;

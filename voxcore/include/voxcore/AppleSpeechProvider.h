@@ -8,7 +8,7 @@
 #include <optional>
 
 class AudioBufferRecognitionTask;
-struct LiveTranscript;
+class LiveTranscript;
 class AudioEngine;
 class RecognitionTask;
 class SpeechRecognition;
