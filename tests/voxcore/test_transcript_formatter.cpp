@@ -68,7 +68,8 @@ private slots:
         // before a pause (the end of an utterance).
         row("misheard comma", "call me tomorrow com is that fine", "Call me tomorrow, is that fine");
         row("misheard comma before a pause", "call me tomorrow come in\nis that fine", "Call me tomorrow, is that fine");
-        row("ordinary words within an utterance", "please come in now or you're gonna miss it", "Please come in now or you're gonna miss it");
+        row("ordinary words within an utterance", "please come in now or you're gonna meet a con man",
+            "Please come in now or you're gonna meet a con man");
         row("misheard exclamation mark", "wow explanation mark", "Wow!");
         row("misheard new line before a pause", "dear anna no line\nthanks", "Dear anna\nThanks");
         // Capitals.

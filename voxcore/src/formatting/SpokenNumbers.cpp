@@ -79,13 +79,17 @@ struct Reader
             if (!word)
                 break;
             const bool groupMayGrow = last == nothing || last == hundred || last == scale || last == conjunction;
+            if (word->kind == NumberWord::ones && word->value == 0) {
+                // "zero" stands alone (its decimals may follow).
+                if (last == nothing) {
+                    last = ones;
+                    ++index;
+                }
+                break;
+            }
             if (word->kind == NumberWord::ones && (groupMayGrow || last == tens)) {
-                if (word->value == 0 && last != nothing)
-                    break;
                 group += word->value;
                 last = ones;
-                if (word->value == 0)
-                    { ++index; break; } // "zero" stands alone
             } else if ((word->kind == NumberWord::teen || word->kind == NumberWord::tens) && groupMayGrow) {
                 group += word->value;
                 last = word->kind == NumberWord::teen ? teen : tens;
