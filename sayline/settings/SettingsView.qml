@@ -55,6 +55,7 @@ Item {
             sourceComponent: {
                 switch (view.settingsState.selectedCategory) {
                 case "Interface": return interfacePage
+                case "Voice": return voicePage
                 case "About": return aboutPage
                 default: return generalPage
                 }
@@ -63,5 +64,6 @@ Item {
     }
     Component { id: generalPage; GeneralSettingsView {} }
     Component { id: interfacePage; InterfaceSettingsView {} }
+    Component { id: voicePage; VoiceSettingsView {} }
     Component { id: aboutPage; AboutSettingsView {} }
 }

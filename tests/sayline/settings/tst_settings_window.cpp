@@ -157,7 +157,6 @@ private slots:
     void voiceAndTranscriptionShowTheGeneralPage_data()
     {
         QTest::addColumn<QString>("category");
-        QTest::newRow("Voice") << "Voice";
         QTest::newRow("Transcription") << "Transcription";
     }
     void voiceAndTranscriptionShowTheGeneralPage()
@@ -167,6 +166,17 @@ private slots:
         QCOMPARE(pageTitle(), QStringLiteral("General"));
         QVERIFY(item(QStringLiteral("sidebarRow_") + category)->property("selected").toBool());
         QVERIFY(!item(QStringLiteral("sidebarRow_General"))->property("selected").toBool());
+    }
+
+    void voicePageOffersTheSoundServersInputsAndTheFirstPrompt()
+    {
+        select(QStringLiteral("Voice"));
+        QCOMPARE(pageTitle(), QStringLiteral("Voice"));
+        // "System default", then the virtual microphone of this test's sound server.
+        QTRY_COMPARE(item(QStringLiteral("inputChoice"))->property("count").toInt(), 2);
+        QVERIFY(shownTexts(window()->contentItem()).contains(QStringLiteral("System default")));
+        QCOMPARE(item(QStringLiteral("promptText"))->property("text").toString(),
+                 QStringLiteral("Hi Sarah comma thanks for your message period"));
     }
 
     void interfacePageIsBoundToTheDefaults()
