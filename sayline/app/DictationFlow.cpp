@@ -3,6 +3,7 @@
 #include "AppState.h"
 
 #include "PreciseSleep.h"
+#include "UserDefaults.h"
 #include "WindowManager.h"
 
 #include <QPointer>
@@ -20,6 +21,8 @@ QCoro::Task<> AppState::restartListening()
     SpeechRecognitionManager &manager = speechRecognitionManager();
     if (manager.isTranscribing())
         manager.stopMicrophoneTranscription();
+    // The microphone chosen on the Voice page (empty: the system default).
+    manager.setAudioInput(UserDefaults::standard().string(QStringLiteral("audioInput")).value_or(QString()));
     if (!manager.isTranscribing())
         co_await manager.startMicrophoneTranscription();
 }

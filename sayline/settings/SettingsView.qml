@@ -56,6 +56,7 @@ Item {
                 switch (view.settingsState.selectedCategory) {
                 case "Interface": return interfacePage
                 case "Transcription": return transcriptionPage
+                case "Voice": return voicePage
                 case "About": return aboutPage
                 default: return generalPage
                 }
@@ -65,5 +66,6 @@ Item {
     Component { id: generalPage; GeneralSettingsView {} }
     Component { id: interfacePage; InterfaceSettingsView {} }
     Component { id: transcriptionPage; TranscriptionSettingsView {} }
+    Component { id: voicePage; VoiceSettingsView {} }
     Component { id: aboutPage; AboutSettingsView {} }
 }

@@ -177,20 +177,6 @@ private slots:
         QVERIFY(!switchOf(QStringLiteral("targetToggle_pasteboard"))->property("checked").toBool());
     }
 
-    void voiceAndTranscriptionShowTheGeneralPage_data()
-    {
-        QTest::addColumn<QString>("category");
-        QTest::newRow("Voice") << "Voice";
-    }
-    void voiceAndTranscriptionShowTheGeneralPage()
-    {
-        QFETCH(QString, category);
-        select(category);
-        QCOMPARE(pageTitle(), QStringLiteral("General"));
-        QVERIFY(item(QStringLiteral("sidebarRow_") + category)->property("selected").toBool());
-        QVERIFY(!item(QStringLiteral("sidebarRow_General"))->property("selected").toBool());
-    }
-
     // The switches and the replacement list reach the engine for the next dictation.
     void transcriptionPageSetsTheNextDictationsFormatting()
     {
@@ -237,6 +223,17 @@ private slots:
         click(findItem(item(QStringLiteral("replacement_0")), QStringLiteral("removeButton")));
         QTRY_VERIFY(formatting().replacements.isEmpty());
         QTRY_VERIFY(!item(QStringLiteral("replacement_0")));
+    }
+
+    void voicePageOffersTheSoundServersInputsAndTheFirstPrompt()
+    {
+        select(QStringLiteral("Voice"));
+        QCOMPARE(pageTitle(), QStringLiteral("Voice"));
+        // "System default", then the virtual microphone of this test's sound server.
+        QTRY_COMPARE(item(QStringLiteral("inputChoice"))->property("count").toInt(), 2);
+        QVERIFY(shownTexts(window()->contentItem()).contains(QStringLiteral("System default")));
+        QCOMPARE(item(QStringLiteral("promptText"))->property("text").toString(),
+                 QStringLiteral("Hi Sarah comma thanks for your message period"));
     }
 
     void interfacePageIsBoundToTheDefaults()
