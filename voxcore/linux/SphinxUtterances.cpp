@@ -1,13 +1,43 @@
 #include "SphinxUtterances.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/cmd_ln.h>
+#include <sphinxbase/cmn.h>
+#include <sphinxbase/feat.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <stdexcept>
+
+namespace {
+
+// Every stream starts from the model's initial cepstral mean ("-cmninit"): the decoder would
+// otherwise carry the last stream's estimate over, and the same audio would decode differently
+// depending on what was decoded before it.
+void resetCepstralMean(ps_decoder_t *decoder)
+{
+    feat_t *features = ps_get_feat(decoder);
+    if (!features || !features->cmn_struct)
+        return;
+    std::vector<mfcc_t> mean(static_cast<std::size_t>(features->cmn_struct->veclen), 0);
+    const char *initial = cmd_ln_str_r(ps_get_config(decoder), "-cmninit");
+    std::size_t index = 0;
+    for (const char *at = initial; at && *at && index < mean.size(); ++index) {
+        char *end = nullptr;
+        mean[index] = static_cast<mfcc_t>(std::strtod(at, &end));
+        if (end == at)
+            break;
+        at = (*end == ',') ? end + 1 : end;
+    }
+    cmn_live_set(features->cmn_struct, mean.data());
+}
+
+} // namespace
 
 SphinxUtterances::SphinxUtterances(ps_decoder_s *decoder) : m_decoder(decoder)
 {
+    resetCepstralMean(m_decoder);
     if (ps_start_utt(m_decoder) < 0)
         throw std::runtime_error("The speech decoder cannot start an utterance");
     m_open = true;
