@@ -9,8 +9,8 @@ ColumnLayout {
     id: row
     required property string label
     required property string name
-    // Read afresh whenever the stored shortcut may have changed.
-    property string line: AppState.compositorBindingLine(name)
+    // Read afresh when the session is known (the compositor decides the syntax).
+    property string line: AppState.shortcutsSetInCompositor ? AppState.compositorBindingLine(name) : ""
 
     Layout.fillWidth: true
     spacing: 4

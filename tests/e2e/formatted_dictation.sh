@@ -26,7 +26,8 @@ cat > "$XDG_CONFIG_HOME/Sayline/defaults.json" <<'JSON'
  "textReplacements": "[{\"spoken\": \"thank you\", \"written\": \"Thanks\"}, {\"spoken\": 7}]"}
 JSON
 
-"$sayline" > "$work/sayline.out" 2>&1 & pids+=($!)
+# The recognizer's partial results are logged only when asked for; this test watches them.
+SAYLINE_LOG_TRANSCRIPTS=1 "$sayline" > "$work/sayline.out" 2>&1 & pids+=($!)
 wait_for 15 panel_shown || fail "panel not mapped after launch"
 wait_for 20 listening || fail "not listening after launch"
 sleep 1
