@@ -11,18 +11,8 @@ set -euo pipefail
 sayline=$1 typing_target=$2 say_into_mic=$3 artifacts=$4
 mkdir -p "$artifacts"
 work=$(mktemp -d /tmp/sayline-e2e.XXXXXX)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; echo "--- sayline output" >&2; cat "$work/sayline.out" >&2 || true; exit 1; }
-# Polls a command for up to $1 seconds.
-wait_for() { local t=$1; shift; for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
-
-# The panel: a mapped top-level of Sayline that is at least 400 wide.
-panel_id() { "$(dirname "$0")/find-panel"; }
-panel_shown() { panel_id >/dev/null; }
-panel_hidden() { ! panel_id >/dev/null; }
+# shellcheck source=script-helpers.sh
+. "$(dirname "$0")/script-helpers.sh"
 count_lines() { grep -c "$1" "$work/sayline.out" 2>/dev/null || true; }
 listening_count() { count_lines 'Start microphone transcription'; }
 listening_more_than() { [ "$(listening_count)" -gt "$1" ]; }

@@ -9,14 +9,8 @@
 set -euo pipefail
 sayline=$1 say_into_mic=$2
 work=$(mktemp -d /tmp/sayline-formatted.XXXXXX)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; echo "--- sayline output" >&2; cat "$work/sayline.out" >&2 || true; exit 1; }
-wait_for() { local t=$1; shift; for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
-panel_shown() { "$(dirname "$0")/find-panel" >/dev/null; }
-panel_hidden() { ! panel_shown; }
+# shellcheck source=script-helpers.sh
+. "$(dirname "$0")/script-helpers.sh"
 listening() { grep -q 'Start microphone transcription' "$work/sayline.out" 2>/dev/null; }
 recognized() { grep -q 'Recognition transcription: .*question' "$work/sayline.out" 2>/dev/null; }
 

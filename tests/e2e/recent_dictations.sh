@@ -11,14 +11,10 @@ sayline=$1 say_into_mic=$2
 work=$(mktemp -d /tmp/sayline-history.XXXXXX)
 history="${XDG_DATA_HOME:-$HOME/.local/share}/Sayline/history.json"
 defaults="$XDG_CONFIG_HOME/Sayline/defaults.json"
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
-
+# shellcheck source=script-helpers.sh
+. "$(dirname "$0")/script-helpers.sh"
+# Each launch writes an output file of its own.
 fail() { echo "FAIL: $*" >&2; echo "--- sayline output" >&2; cat "$work"/sayline*.out >&2 || true; exit 1; }
-wait_for() { local t=$1; shift; for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
-panel_shown() { "$(dirname "$0")/find-panel" >/dev/null; }
-panel_hidden() { ! panel_shown; }
 clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 listening_more_than() { [ "$(grep -c 'Start microphone transcription' "$work/sayline.out" 2>/dev/null || true)" -gt "$1" ]; }
 # The history's entries as "text" lines, newest first (nothing while absent or damaged).

@@ -15,15 +15,8 @@ mkdir -p "$artifacts"
 sayline="$SAYLINE_TEST_PREFIX/sayline"
 work=$(mktemp -d /tmp/sayline-wayland.XXXXXX)
 chmod 777 "$work"
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; echo "--- sayline output" >&2; cat "$work/sayline.out" >&2 || true; exit 1; }
-wait_for() { local t=$1; shift; for _ in $(seq $((t * 10))); do "$@" && return 0; sleep 0.1; done; return 1; }
-panel_id() { "$(dirname "$0")/find-panel"; }
-panel_shown() { panel_id >/dev/null; }
-panel_hidden() { ! panel_id >/dev/null; }
+# shellcheck source=script-helpers.sh
+. "$(dirname "$0")/script-helpers.sh"
 focused_app() { swaymsg -t get_tree | python3 -c '
 import json, sys
 def walk(n):
