@@ -50,7 +50,7 @@ apt-get -s -o Debug::NoLocking=1 install "$deb" >"$work/apt.log" 2>&1 \
 
 # The packaged program works from the package's own files.
 dpkg-deb -x "$deb" "$work/root"
-"$work/root/usr/bin/voxcore-cli" transcribe "$speech" --language en-US >"$work/transcript" 2>&1 \
+"$work/root/usr/bin/voxcore-cli" transcribe "$speech" --language en-US --raw >"$work/transcript" 2>&1 \
   || { cat "$work/transcript" >&2; fail "packaged voxcore-cli failed"; }
 grep -Eq "^he was not an .*young man$" "$work/transcript" || fail "packaged voxcore-cli: $(cat "$work/transcript")"
 echo "PASS"
