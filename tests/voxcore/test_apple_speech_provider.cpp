@@ -363,7 +363,11 @@ private slots:
         if (recognizer == "slow")
             decoding.start(10);
         if (recognizer == "fails")
-            task->whenAudioEnds = [task] { fromRecognizerThread([task] { task->fail("decoder broke"); }); };
+            // Weakly: the task keeps this callback, and a task keeping itself would never go.
+            task->whenAudioEnds = [weak = std::weak_ptr(task)] {
+                if (const auto failing = weak.lock())
+                    fromRecognizerThread([failing] { failing->fail("decoder broke"); });
+            };
 
         QCOMPARE(QCoro::waitFor(rig.provider->finishMicrophoneTranscription(std::chrono::milliseconds(50))), text);
         QCOMPARE(task->cancelCalls, 1);
