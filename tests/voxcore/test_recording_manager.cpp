@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTest>
 
 #include <chrono>
@@ -64,6 +65,14 @@ class TestRecordingManager : public QObject
     Q_OBJECT
 
 private slots:
+    // A recorder checks the permission on a worker thread as it is made; let that check come
+    // back (to a recorder gone by now) before the next case, so no coroutine outlives the test.
+    void cleanup()
+    {
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+    }
+
     void thePermissionRoutineSetsItsTexts_data()
     {
         QTest::addColumn<AuthorizationStatus>("status");
