@@ -73,11 +73,12 @@ xdotool key ctrl+super+a
 kill -INT "$recorder" # capture ends at the press: so does the recording
 to_hidden=$(hidden_after "$panel" "$pressed") || fail "panel still shown after the second press"
 delivered_at=""
-for _ in $(seq 9000); do
+bound=$((seconds > 300 ? seconds * 3 : 900)) # seconds: a lagging decoder needs a multiple of the speech
+for _ in $(seq $((bound * 10))); do
   [ -n "$(clipboard)" ] && { delivered_at=$(now_ms); break; }
   sleep 0.1
 done
-[ -n "$delivered_at" ] || fail "nothing delivered within 900 s of the press"
+[ -n "$delivered_at" ] || fail "nothing delivered within $bound s of the press"
 delivered=$(clipboard)
 ticks_after=$(cpu_ticks "$sayline_pid")
 wait "$recorder" 2>/dev/null || true
