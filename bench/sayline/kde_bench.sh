@@ -10,11 +10,8 @@ set -uo pipefail
 sayline=$1 find_panel=$2 press_keys=$3
 work=$(mktemp -d /tmp/sayline-kdebench.XXXXXX)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-now_ms() { date +%s%3N; }
-median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
-wait_until() { local limit=$(( $(now_ms) + $1 )); shift; until "$@"; do [ "$(now_ms)" -lt $limit ] || return 1; sleep 0.005; done; }
-shown() { "$find_panel" >/dev/null; }
-hidden() { ! "$find_panel" >/dev/null; }
+# shellcheck source=panel-timing.sh
+. "$(dirname "$0")/panel-timing.sh"
 listening_count() { grep -c 'Start microphone transcription' "$work/sayline.out"; }
 listening_more_than() { [ "$(listening_count)" -gt "$1" ]; }
 
