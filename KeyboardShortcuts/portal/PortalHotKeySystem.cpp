@@ -216,25 +216,28 @@ void PortalHotKeySystem::takeChangeToDesktop(const QString &name, const Shortcut
     // action, the user hears what stands in the way.
     if (m_movedInDesktop.contains(name))
         return; // the portal reports the move shortly
+    askKdeShortcutHolder(QDBusConnection::sessionBus(), qtKeySequenceText(stored), this,
+                         [this, name, stored, described](std::optional<KdeShortcutHolder> keyHolder) {
+                             if (!keyHolder)
+                                 moveKdeBinding(name, stored, described);
+                             else if (keyHolder->actionId != name)
+                                 setProblem(name, takenMessage(stored, keyHolder->actionName));
+                             // else ours already: an earlier report's move, not yet reported
+                         });
+}
+
+void PortalHotKeySystem::moveKdeBinding(const QString &name, const Shortcut &stored, const QString &described)
+{
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    askKdeShortcutHolder(bus, qtKeySequenceText(stored), this,
-                         [this, bus, name, stored, described](std::optional<KdeShortcutHolder> keyHolder) {
-                             if (keyHolder) {
-                                 // Ours already: an earlier report's move, not yet reported.
-                                 if (keyHolder->actionId != name)
-                                     setProblem(name, takenMessage(stored, keyHolder->actionName));
-                                 return;
+    askKdeShortcutHolder(bus, described, this,
+                         [this, bus, name, stored, described](std::optional<KdeShortcutHolder> ours) {
+                             if (ours && ours->actionId == name) {
+                                 m_movedInDesktop.insert(name);
+                                 rebindKdeShortcut(bus, *ours, qtKeySequenceText(stored));
+                             } else if (!m_movedInDesktop.contains(name)) {
+                                 // Not a report that crossed the move.
+                                 setProblem(name, otherTriggerMessage(stored, described));
                              }
-                             askKdeShortcutHolder(bus, described, this,
-                                                  [this, bus, name, stored, described](std::optional<KdeShortcutHolder> ours) {
-                                                      if (ours && ours->actionId == name) {
-                                                          m_movedInDesktop.insert(name);
-                                                          rebindKdeShortcut(bus, *ours, qtKeySequenceText(stored));
-                                                      } else if (!m_movedInDesktop.contains(name)) {
-                                                          // Not a report that crossed the move.
-                                                          setProblem(name, otherTriggerMessage(stored, described));
-                                                      }
-                                                  });
                          });
 }
 

@@ -72,6 +72,7 @@ private:
     void openSessionSoon();
     void noteOfferChanges();
     void takeChangeToDesktop(const QString &name, const Shortcut &stored, const QString &described);
+    void moveKdeBinding(const QString &name, const Shortcut &stored, const QString &described);
     QList<PortalShortcutEntry> requestedShortcuts() const;
     void deliver(const QString &name, EventType type);
     void takeReport(const QList<PortalShortcutEntry> &reported, bool byTheUser);
