@@ -8,6 +8,16 @@
 
 namespace KeyboardShortcuts {
 
+namespace {
+
+QDBusMessage kglobalaccelCall(const QString &method)
+{
+    return QDBusMessage::createMethodCall(QStringLiteral("org.kde.kglobalaccel"), QStringLiteral("/kglobalaccel"),
+                                          QStringLiteral("org.kde.KGlobalAccel"), method);
+}
+
+} // namespace
+
 void askKdeShortcutHolder(QDBusConnection bus, const QString &qtKeys, QObject *context,
                           std::function<void(std::optional<KdeShortcutHolder>)> answer)
 {
@@ -17,9 +27,7 @@ void askKdeShortcutHolder(QDBusConnection bus, const QString &qtKeys, QObject *c
         return;
     }
     // The service counts keys as Qt's combined key codes.
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.kde.kglobalaccel"),
-                                                       QStringLiteral("/kglobalaccel"),
-                                                       QStringLiteral("org.kde.KGlobalAccel"), QStringLiteral("action"));
+    QDBusMessage call = kglobalaccelCall(QStringLiteral("action"));
     call.setArguments({sequence[0].toCombined()});
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), context);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, answer = std::move(answer)] {
@@ -31,8 +39,20 @@ void askKdeShortcutHolder(QDBusConnection bus, const QString &qtKeys, QObject *c
             answer(std::nullopt);
             return;
         }
-        answer(KdeShortcutHolder{holder.at(1), holder.value(3, holder.at(1)), holder.value(2, holder.at(0))});
+        answer(KdeShortcutHolder{holder.at(1), holder.value(3, holder.at(1)), holder.value(2, holder.at(0)),
+                                 holder.at(0)});
     });
+}
+
+void rebindKdeShortcut(QDBusConnection bus, const KdeShortcutHolder &holder, const QString &qtKeys)
+{
+    const QKeySequence sequence = QKeySequence::fromString(qtKeys, QKeySequence::PortableText);
+    if (sequence.isEmpty())
+        return;
+    QDBusMessage call = kglobalaccelCall(QStringLiteral("setForeignShortcut"));
+    const QStringList action{holder.componentId, holder.actionId, holder.componentName, holder.actionName};
+    call.setArguments({action, QVariant::fromValue(QList<int>{sequence[0].toCombined()})});
+    bus.asyncCall(call);
 }
 
 } // namespace KeyboardShortcuts

@@ -15,6 +15,7 @@ struct KdeShortcutHolder
     QString actionId;     // "toggleMainWindow", "Activate Window Demanding Attention"
     QString actionName;   // as the desktop shows it
     QString componentName;
+    QString componentId;  // "kwin", or the portal's record of a program
 };
 
 // Asks KDE's shortcut service (org.kde.kglobalaccel, /kglobalaccel) which action
@@ -23,5 +24,11 @@ struct KdeShortcutHolder
 // free or the service is absent (any other desktop).
 void askKdeShortcutHolder(QDBusConnection bus, const QString &qtKeys, QObject *context,
                           std::function<void(std::optional<KdeShortcutHolder>)> answer);
+
+// Gives `holder`'s action the key sequence `qtKeys` instead of its current
+// one, as KDE's System Settings does for another program's shortcut. The
+// service tells the action's owner (the desktop portal), which reports the
+// change; a key held elsewhere is refused there.
+void rebindKdeShortcut(QDBusConnection bus, const KdeShortcutHolder &holder, const QString &qtKeys);
 
 } // namespace KeyboardShortcuts

@@ -6,6 +6,7 @@
 #include "PortalTriggers.h"
 
 #include <QTimer>
+#include <UserDefaults.h>
 
 #include <cstdio>
 
@@ -16,6 +17,13 @@ namespace {
 std::optional<Shortcut> storedShortcut(const QString &name)
 {
     return getShortcut(Name(name)); // a Name without default has no side effects
+}
+
+// Where the trigger last offered for a name is remembered. Outside the
+// shortcuts' own prefix: these are no shortcut names.
+QString offeredTriggerKey(const QString &name)
+{
+    return QStringLiteral("DesktopShortcuts_offeredTrigger_") + name;
 }
 
 QString takenMessage(const Shortcut &shortcut, const QString &holder)
@@ -88,7 +96,31 @@ void PortalHotKeySystem::openSessionSoon()
         return;
     // After the current turn of the event loop: the registrations made together
     // at start-up, and the shortcuts they store, are then all in place.
-    QTimer::singleShot(0, this, [this] { m_portal->createSession(m_sessionToken, requestedShortcuts()); });
+    QTimer::singleShot(0, this, [this] {
+        noteOfferChanges();
+        m_portal->createSession(m_sessionToken, requestedShortcuts());
+    });
+}
+
+void PortalHotKeySystem::noteOfferChanges()
+{
+    UserDefaults &defaults = UserDefaults::standard();
+    for (const NamedShortcut &shortcut : std::as_const(m_shortcuts)) {
+        const std::optional<Shortcut> stored = storedShortcut(shortcut.name);
+        const std::optional<QString> asked = stored ? portalTrigger(*stored) : std::nullopt;
+        const QString key = offeredTriggerKey(shortcut.name);
+        if (!asked) {
+            defaults.remove(key);
+            continue;
+        }
+        if (const std::optional<QString> offered = defaults.string(key)) {
+            if (*offered == *asked)
+                m_offeredUnchanged.insert(shortcut.name);
+            else
+                m_changedSinceLastOffer.insert(shortcut.name);
+        }
+        defaults.setString(key, *asked);
+    }
 }
 
 QList<PortalShortcutEntry> PortalHotKeySystem::requestedShortcuts() const
@@ -154,7 +186,12 @@ void PortalHotKeySystem::checkTriggers(bool byTheUser)
         // else, unless the user chose it there.
         const QString described = m_triggers.value(shortcut.name);
         if (!described.isEmpty() && !sameTrigger(described, *asked)) {
-            setProblem(shortcut.name, byTheUser ? QString() : otherTriggerMessage(*stored, described));
+            if (byTheUser || m_offeredUnchanged.contains(shortcut.name))
+                setProblem(shortcut.name, {});
+            else if (m_changedSinceLastOffer.contains(shortcut.name))
+                takeChangeToDesktop(shortcut.name, *stored, described);
+            else
+                setProblem(shortcut.name, otherTriggerMessage(*stored, described));
             continue;
         }
         // One that bound none did too. KDE also answers with the asked trigger
@@ -170,6 +207,38 @@ void PortalHotKeySystem::checkTriggers(bool byTheUser)
                                      setProblem(name, bound ? QString() : takenMessage(stored, QStringLiteral("another action")));
                              });
     }
+}
+
+void PortalHotKeySystem::takeChangeToDesktop(const QString &name, const Shortcut &stored, const QString &described)
+{
+    // KDE's shortcut service moves the desktop's binding, and the portal then
+    // reports the new trigger; elsewhere, or with the key held by another
+    // action, the user hears what stands in the way.
+    if (m_movedInDesktop.contains(name))
+        return; // the portal reports the move shortly
+    askKdeShortcutHolder(QDBusConnection::sessionBus(), qtKeySequenceText(stored), this,
+                         [this, name, stored, described](std::optional<KdeShortcutHolder> keyHolder) {
+                             if (!keyHolder)
+                                 moveKdeBinding(name, stored, described);
+                             else if (keyHolder->actionId != name)
+                                 setProblem(name, takenMessage(stored, keyHolder->actionName));
+                             // else ours already: an earlier report's move, not yet reported
+                         });
+}
+
+void PortalHotKeySystem::moveKdeBinding(const QString &name, const Shortcut &stored, const QString &described)
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    askKdeShortcutHolder(bus, described, this,
+                         [this, bus, name, stored, described](std::optional<KdeShortcutHolder> ours) {
+                             if (ours && ours->actionId == name) {
+                                 m_movedInDesktop.insert(name);
+                                 rebindKdeShortcut(bus, *ours, qtKeySequenceText(stored));
+                             } else if (!m_movedInDesktop.contains(name)) {
+                                 // Not a report that crossed the move.
+                                 setProblem(name, otherTriggerMessage(stored, described));
+                             }
+                         });
 }
 
 void PortalHotKeySystem::setProblem(const QString &name, const QString &problem)

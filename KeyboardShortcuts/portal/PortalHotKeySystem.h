@@ -24,6 +24,13 @@ struct Shortcut;
 // that name's stored combination. Registrations never fail here: the desktop
 // decides, asynchronously, and what it decided is reported as a
 // DesktopShortcutService (a taken trigger included), once on standard error too.
+//
+// Desktops keep the trigger they bound from run to run and take a preferred
+// trigger only for a shortcut new to them. The back end remembers (in the
+// user's defaults) what it last offered: a stored shortcut changed since is the
+// user's new choice and is handed to the desktop (KDE's shortcut service), while
+// a bound trigger that differs from an unchanged offer is the user's choice in
+// the desktop and stands.
 class PortalHotKeySystem final : public DesktopShortcutService, public HotKeySystem
 {
     Q_OBJECT
@@ -63,6 +70,9 @@ private:
     };
 
     void openSessionSoon();
+    void noteOfferChanges();
+    void takeChangeToDesktop(const QString &name, const Shortcut &stored, const QString &described);
+    void moveKdeBinding(const QString &name, const Shortcut &stored, const QString &described);
     QList<PortalShortcutEntry> requestedShortcuts() const;
     void deliver(const QString &name, EventType type);
     void takeReport(const QList<PortalShortcutEntry> &reported, bool byTheUser);
@@ -79,6 +89,9 @@ private:
     QHash<QString, QString> m_triggers;
     QHash<QString, QString> m_problems;
     QSet<QString> m_said; // lines already written to standard error
+    QSet<QString> m_changedSinceLastOffer;
+    QSet<QString> m_offeredUnchanged;
+    QSet<QString> m_movedInDesktop; // asked of KDE's shortcut service this run
 };
 
 } // namespace KeyboardShortcuts

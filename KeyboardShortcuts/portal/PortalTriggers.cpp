@@ -16,14 +16,15 @@ struct Modifier
     const char *portal;
     const char *readable;
     const char *qt;
+    ModifierFlag flag;
 };
 
 // In the order both forms write them.
 constexpr Modifier modifierTable[] = {
-    {CarbonModifier::control, "CTRL", "Ctrl", "Ctrl"},
-    {CarbonModifier::option, "ALT", "Alt", "Alt"},
-    {CarbonModifier::shift, "SHIFT", "Shift", "Shift"},
-    {CarbonModifier::command, "LOGO", "Super", "Meta"},
+    {CarbonModifier::control, "CTRL", "Ctrl", "Ctrl", ModifierFlag::control},
+    {CarbonModifier::option, "ALT", "Alt", "Alt", ModifierFlag::option},
+    {CarbonModifier::shift, "SHIFT", "Shift", "Shift", ModifierFlag::shift},
+    {CarbonModifier::command, "LOGO", "Super", "Meta", ModifierFlag::command},
 };
 
 // Every spelling of a modifier that desktops write, by its portal name.
@@ -76,9 +77,13 @@ QString qtKeyName(const Shortcut &shortcut)
 
 struct ParsedTrigger
 {
-    QSet<QString> modifiers;
-    QString key;
-    friend bool operator==(const ParsedTrigger &, const ParsedTrigger &) = default;
+    QSet<QString> modifiers; // by their portal names
+    QString key;             // lower case
+    QString keyAsWritten;
+    friend bool operator==(const ParsedTrigger &a, const ParsedTrigger &b)
+    {
+        return a.modifiers == b.modifiers && a.key == b.key;
+    }
 };
 
 ParsedTrigger parse(QString text)
@@ -98,11 +103,15 @@ ParsedTrigger parse(QString text)
             continue;
         if (const auto it = modifierSpellings().find(word); it != modifierSpellings().end())
             parsed.modifiers.insert(*it);
-        else
+        else {
             parsed.key = word;
+            parsed.keyAsWritten = part.trimmed();
+        }
     }
     if (parsed.key == QLatin1String("esc"))
         parsed.key = QStringLiteral("escape");
+    if (parsed.key == QLatin1String("plus"))
+        parsed.keyAsWritten = QStringLiteral("+");
     return parsed;
 }
 
@@ -130,6 +139,20 @@ bool sameTrigger(const QString &described, const QString &asked)
 {
     const ParsedTrigger a = parse(described);
     return !a.key.isEmpty() && a == parse(asked);
+}
+
+std::optional<DescribedTrigger> describedTrigger(const QString &described)
+{
+    const ParsedTrigger parsed = parse(described);
+    if (parsed.key.isEmpty())
+        return std::nullopt;
+    DescribedTrigger trigger;
+    for (const Modifier &modifier : modifierTable) {
+        if (parsed.modifiers.contains(QLatin1String(modifier.portal)))
+            trigger.modifiers |= modifier.flag;
+    }
+    trigger.key = parsed.keyAsWritten.left(1).toUpper() + parsed.keyAsWritten.mid(1);
+    return trigger;
 }
 
 } // namespace KeyboardShortcuts

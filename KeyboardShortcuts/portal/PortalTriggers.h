@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ModifierFlags.h"
 #include "Shortcut.h"
 
 #include <QString>
@@ -24,5 +25,15 @@ QString qtKeySequenceText(const Shortcut &shortcut);
 // "CTRL+LOGO+a") is the combination asked for: same modifiers, same key,
 // whatever the order, case and spelling of the modifier names.
 bool sameTrigger(const QString &described, const QString &asked);
+
+// A trigger the desktop describes, taken apart for showing it: its modifiers,
+// and its key as written there with a capital ("A", "F9", "Escape"). None when
+// it names no key.
+struct DescribedTrigger
+{
+    ModifierFlags modifiers;
+    QString key;
+};
+std::optional<DescribedTrigger> describedTrigger(const QString &described);
 
 } // namespace KeyboardShortcuts

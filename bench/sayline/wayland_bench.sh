@@ -10,11 +10,8 @@ say_into_mic=$1 find_panel=$2
 sayline="$SAYLINE_TEST_PREFIX/sayline"
 work=$(mktemp -d /tmp/sayline-wlbench.XXXXXX); chmod 777 "$work"
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-now_ms() { date +%s%3N; }
-median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
-wait_until() { local limit=$(( $(now_ms) + $1 )); shift; until "$@"; do [ "$(now_ms)" -lt $limit ] || return 1; sleep 0.005; done; }
-shown() { "$find_panel" >/dev/null; }
-hidden() { ! "$find_panel" >/dev/null; }
+# shellcheck source=panel-timing.sh
+. "$(dirname "$0")/panel-timing.sh"
 press() { as-sway-user wtype -M ctrl -M logo -P a -p a -m logo -m ctrl; }
 
 swaymsg "bindsym --no-repeat Ctrl+Mod4+a exec $sayline --toggle" >/dev/null

@@ -82,6 +82,7 @@ AppState::AppState(AppStateDependencies dependencies, QObject *parent)
             [this] { m_history->followDictation(m_speechRecognitionManager->transcriptionResult()); });
     watchDesktopShortcuts(dependencies.desktopShortcuts);
     registerShortcutHandlers();
+    followSubmitShortcutHint();
     loadOutputTargets();
     TranscriptFormattingSettings::follow(*m_speechRecognitionManager, UserDefaults::standard());
     scheduleAccessibilityCheck();

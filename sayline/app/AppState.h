@@ -82,6 +82,10 @@ class AppState : public QObject
     // True where the desktop binds the shortcuts Sayline asks for (the
     // GlobalShortcuts portal): it reports the triggers and decides the keys.
     Q_PROPERTY(bool shortcutsSetByDesktop READ shortcutsSetByDesktop CONSTANT)
+    // The keys the panel names after "Submit", the trigger that really toggles
+    // dictation: the one the desktop reports binding, the command the user binds
+    // in the compositor, or the stored shortcut Sayline grabs; empty while none works.
+    Q_PROPERTY(QStringList submitShortcutHint READ submitShortcutHint NOTIFY submitShortcutHintChanged)
 public:
     // The settings link handed to the workspace from the accessibility alert.
     static constexpr const char *accessibilitySettingsUrl =
@@ -152,12 +156,14 @@ public:
     Q_INVOKABLE QString desktopShortcutTrigger(const QString &shortcutName) const;
     Q_INVOKABLE QString desktopShortcutProblem(const QString &shortcutName) const;
     Q_INVOKABLE void changeShortcutInDesktop();
+    QStringList submitShortcutHint() const { return m_submitShortcutHint; }
 
 signals:
     void outputTargetsChanged();
     void desktopSessionChanged();
     // The desktop reported other triggers or problems.
     void desktopShortcutsChanged();
+    void submitShortcutHintChanged();
 
 private:
     SpeechRecognitionManager *speechRecognitionManagerPointer() { return m_speechRecognitionManager.get(); }
@@ -166,6 +172,10 @@ private:
 
     void registerShortcutHandlers();
     void watchDesktopShortcuts(KeyboardShortcuts::DesktopShortcutService *service);
+    // After the shortcut handlers: the names then exist, with their defaults stored.
+    void followSubmitShortcutHint();
+    QStringList workingToggleTrigger() const;
+    void updateSubmitShortcutHint();
     void loadOutputTargets();
     void scheduleAccessibilityCheck();
     void showAccessibilityAlert();
@@ -195,6 +205,7 @@ private:
     std::chrono::milliseconds m_modifierReleaseTimeout;
     std::unique_ptr<DictationHistory> m_history;
     KeyboardShortcuts::DesktopShortcutService *m_desktopShortcuts = nullptr;
+    QStringList m_submitShortcutHint;
 
     // Texts waiting to be typed, oldest first, and whether a typing task runs.
     QQueue<QString> m_pendingInsertions;

@@ -2,7 +2,8 @@ import QtQuick
 import Sayline.App
 
 // "Submit": delivers the transcript, stops, clears and closes the panel.
-// Usable only while a transcription runs; half transparent otherwise.
+// Usable only while a transcription runs; half transparent otherwise. The
+// hint after it names the trigger that toggles dictation on this desktop.
 HoveredButtonStyle {
     id: root
 
@@ -32,11 +33,12 @@ HoveredButtonStyle {
                 color: PlatformStyle.primaryLabel
             }
             Row {
+                objectName: "submitShortcutHint"
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 1
                 opacity: 0.7
                 Repeater {
-                    model: ["^", "⌘", "A"]
+                    model: root.appState.submitShortcutHint
                     Text {
                         text: modelData
                         font: PlatformStyle.footnote

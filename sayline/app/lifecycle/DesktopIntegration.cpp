@@ -4,8 +4,10 @@
 
 #include "ApplicationShortcuts.h"
 #include "CompositorBinding.h"
+#include "SubmitHint.h"
 
 #include <DesktopShortcutService.h>
+#include <NotificationCenter.h>
 
 void AppState::setDesktopSession(const DesktopSession &session)
 {
@@ -13,6 +15,7 @@ void AppState::setDesktopSession(const DesktopSession &session)
         return;
     m_desktopSession = session;
     emit desktopSessionChanged();
+    updateSubmitShortcutHint();
 }
 
 bool AppState::shortcutsSetInCompositor() const
@@ -24,9 +27,42 @@ void AppState::watchDesktopShortcuts(KeyboardShortcuts::DesktopShortcutService *
 {
     m_desktopShortcuts = service;
     if (service) {
-        connect(service, &KeyboardShortcuts::DesktopShortcutService::shortcutsChanged, this,
-                &AppState::desktopShortcutsChanged);
+        connect(service, &KeyboardShortcuts::DesktopShortcutService::shortcutsChanged, this, [this] {
+            emit desktopShortcutsChanged();
+            updateSubmitShortcutHint();
+        });
     }
+}
+
+void AppState::followSubmitShortcutHint()
+{
+    NotificationCenter::defaultCenter().addObserver(KeyboardShortcuts::shortcutByNameDidChangeNotification, this,
+                                                    [this](const Notification &) { updateSubmitShortcutHint(); });
+    updateSubmitShortcutHint();
+}
+
+QStringList AppState::workingToggleTrigger() const
+{
+    const KeyboardShortcuts::Name &toggle = ApplicationShortcuts::toggleMainWindow();
+    if (m_desktopShortcuts) {
+        // A trigger the desktop describes but keeps for something else does nothing.
+        if (!m_desktopShortcuts->problem(toggle.rawValue).isEmpty())
+            return {};
+        return submitHintForDescribedTrigger(m_desktopShortcuts->triggerDescription(toggle.rawValue));
+    }
+    if (shortcutsSetInCompositor())
+        return {QStringLiteral("sayline --toggle")};
+    const std::optional<KeyboardShortcuts::Shortcut> stored = KeyboardShortcuts::getShortcut(toggle);
+    return stored ? submitHintForShortcut(*stored) : QStringList();
+}
+
+void AppState::updateSubmitShortcutHint()
+{
+    QStringList hint = workingToggleTrigger();
+    if (hint == m_submitShortcutHint)
+        return;
+    m_submitShortcutHint = std::move(hint);
+    emit submitShortcutHintChanged();
 }
 
 QString AppState::desktopShortcutTrigger(const QString &shortcutName) const

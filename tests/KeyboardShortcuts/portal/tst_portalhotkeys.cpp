@@ -171,24 +171,34 @@ private slots:
     }
 
     // A desktop that keeps the asked trigger for itself answers with no trigger
-    // or another one: said in the settings and once on standard error.
+    // or another one: said in the settings and once on standard error. Another
+    // one after the same offer as last run is the user's choice in the desktop.
     void takenTriggerIsReported_data()
     {
+        QTest::addColumn<QString>("offeredBefore"); // empty: never offered
         QTest::addColumn<QString>("described");
         QTest::addColumn<QString>("expected");
+        const QString otherKeys = "Ctrl+Super+A is not what the desktop bound (Ctrl+Alt+D): choose another shortcut "
+                                  "here, or change it in the desktop's shortcut settings";
         QTest::newRow("bound to nothing")
-            << "" << "Ctrl+Super+A is used by the desktop for another action: choose another shortcut here, or free "
-                     "it in the desktop's shortcut settings";
-        QTest::newRow("bound to other keys")
-            << "Ctrl+Alt+D" << "Ctrl+Super+A is not what the desktop bound (Ctrl+Alt+D): choose another shortcut "
-                               "here, or change it in the desktop's shortcut settings";
+            << "" << "" << "Ctrl+Super+A is used by the desktop for another action: choose another shortcut here, or "
+                           "free it in the desktop's shortcut settings";
+        QTest::newRow("bound to other keys") << "" << "Ctrl+Alt+D" << otherKeys;
+        QTest::newRow("chosen in the desktop") << "CTRL+LOGO+a" << "Ctrl+Alt+D" << "";
+        QTest::newRow("changed here since") << "CTRL+LOGO+b" << "Ctrl+Alt+D" << otherKeys;
     }
     void takenTriggerIsReported()
     {
+        QFETCH(QString, offeredBefore);
         QFETCH(QString, described);
         QFETCH(QString, expected);
-        UserDefaults::standard().setString(QStringLiteral("KeyboardShortcuts_toggleMainWindow"),
-                                           QString::fromUtf8(controlCommandA.toJson()));
+        UserDefaults &defaults = UserDefaults::standard();
+        defaults.setString(QStringLiteral("KeyboardShortcuts_toggleMainWindow"), QString::fromUtf8(controlCommandA.toJson()));
+        const QString offeredKey = QStringLiteral("DesktopShortcuts_offeredTrigger_toggleMainWindow");
+        if (offeredBefore.isEmpty())
+            defaults.remove(offeredKey);
+        else
+            defaults.setString(offeredKey, offeredBefore);
         FakePortal portal({"--describe", "toggleMainWindow=" + described});
         QVERIFY(portal.waitForCall("ready"));
         OutputCapture errors(STDERR_FILENO);
@@ -196,10 +206,16 @@ private slots:
         QCOMPARE(system.registerHotKey(quint32(controlCommandA.carbonKeyCode),
                                        quint32(controlCommandA.carbonModifiers), 1),
                  HotKeySystem::noErr);
-        QTRY_COMPARE(system.problem("toggleMainWindow"), expected);
-        QCOMPARE(system.problem("closeMainWindow"), QString());
         QVERIFY(portal.waitForCall("ListShortcuts"));
-        QCOMPARE(errors.text().count(expected), 1);
+        QTRY_COMPARE(system.triggerDescription("toggleMainWindow"), described);
+        QTRY_COMPARE(system.problem("toggleMainWindow"), expected);
+        QTest::qWait(200);
+        QCOMPARE(system.problem("toggleMainWindow"), expected);
+        QCOMPARE(system.problem("closeMainWindow"), QString());
+        if (!expected.isEmpty())
+            QCOMPARE(errors.text().count(expected), 1);
+        // What was offered this time is remembered for the next.
+        QCOMPARE(defaults.string(offeredKey), std::optional<QString>("CTRL+LOGO+a"));
     }
 };
 

@@ -1,6 +1,8 @@
-// What a launch asks for, and the compositor bindings the settings offer for it.
+// What a launch asks for, the compositor bindings the settings offer for it,
+// and the trigger the panel names after "Submit".
 #include "CompositorBinding.h"
 #include "InstanceCommand.h"
+#include "SubmitHint.h"
 
 #include <KeyboardLayout.h>
 
@@ -96,6 +98,34 @@ private slots:
         QFETCH(QString, line);
         QCOMPARE(compositorBindingLine(DesktopSession::Compositor(compositor), shortcut, QStringLiteral("sayline --toggle")),
                  line);
+    }
+
+    // The stored shortcut where Sayline grabs it, the desktop's description
+    // where the desktop binds it; both written the panel's way.
+    void submitHints_data()
+    {
+        using namespace KeyboardShortcuts;
+        QTest::addColumn<QString>("described"); // empty: the stored shortcut below
+        QTest::addColumn<Shortcut>("shortcut");
+        QTest::addColumn<QStringList>("hint");
+        const Shortcut none(Key::a);
+        QTest::newRow("stored default") << QString() << Shortcut(Key::a, ModifierFlags(ModifierFlag::control) | ModifierFlag::command)
+                                        << QStringList{"^", "⌘", "A"};
+        QTest::newRow("stored comma") << QString() << Shortcut(Key::comma, ModifierFlags(ModifierFlag::option) | ModifierFlag::shift)
+                                      << QStringList{"⌥", "⇧", ","};
+        QTest::newRow("stored F9") << QString() << Shortcut(Key::f9) << QStringList{"F9"};
+        QTest::newRow("KDE") << "Meta+Ctrl+A" << none << QStringList{"^", "⌘", "A"};
+        QTest::newRow("KDE, other key") << "Ctrl+Alt+Shift+F9" << none << QStringList{"^", "⌥", "⇧", "F9"};
+        QTest::newRow("GNOME") << "<Control><Super>a" << none << QStringList{"^", "⌘", "A"};
+        QTest::newRow("plus") << "Ctrl++" << none << QStringList{"^", "+"};
+        QTest::newRow("no key") << "Meta+Ctrl" << none << QStringList{};
+    }
+    void submitHints()
+    {
+        QFETCH(QString, described);
+        QFETCH(KeyboardShortcuts::Shortcut, shortcut);
+        QFETCH(QStringList, hint);
+        QCOMPARE(described.isEmpty() ? submitHintForShortcut(shortcut) : submitHintForDescribedTrigger(described), hint);
     }
 };
 

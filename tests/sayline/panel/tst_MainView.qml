@@ -24,6 +24,7 @@ Item {
         id: fakeAppState
         property QtObject speechRecognitionManager: fakeManager
         property var calls: []
+        property var submitShortcutHint: ["^", "⌘", "A"]
         function record(call) { calls = calls.concat([call]) }
         function submitDictation() { record("submit") }
         function cancelDictation() { record("cancel") }
@@ -54,6 +55,7 @@ Item {
             fakeManager.transcriptionResult = ""
             fakeManager.currentAmplitude = 0.15
             fakeAppState.calls = []
+            fakeAppState.submitShortcutHint = ["^", "⌘", "A"]
             fakeWindowManager.trayItemVisible = true
             showRealtimeTranscription.value = true
         }
@@ -107,6 +109,27 @@ Item {
             compare(submit.enabled, true)
             mouseClick(submit)
             compare(fakeAppState.calls, ["submit"])
+        }
+
+        function hintTexts(view) {
+            const row = findChild(view, "submitShortcutHint")
+            verify(row)
+            const texts = []
+            for (let i = 0; i < row.children.length; ++i) {
+                if (row.children[i].text !== undefined)
+                    texts.push(row.children[i].text)
+            }
+            return texts
+        }
+
+        function test_submitHintNamesTheWorkingTrigger() {
+            const view = createView()
+            compare(hintTexts(view), ["^", "⌘", "A"])
+            // The desktop moved the toggle to another key; then none works.
+            fakeAppState.submitShortcutHint = ["^", "⌥", "⇧", "F9"]
+            compare(hintTexts(view), ["^", "⌥", "⇧", "F9"])
+            fakeAppState.submitShortcutHint = []
+            compare(hintTexts(view), [])
         }
 
         function test_gearAppearsOnlyWithoutTrayItem() {
