@@ -62,8 +62,7 @@ void useWaylandDelivery(DesktopSession &session, AppStateDependencies &dependenc
     // Made now, long before the first delivery: a virtual keyboard drops the
     // keys sent right after it appears.
     dependencies.keyboard = wayland->makeKeyboardInjector();
-    paths.typing = wayland->offersTyping() ? QStringLiteral("virtual keyboard")
-                                           : QStringLiteral("none (this compositor offers no virtual keyboard)");
+    paths.typing = wayland->typingPath();
 }
 
 // How long the launch waits for the portal to say whether it binds shortcuts.
