@@ -4,6 +4,7 @@
 // field exactly through the clipboard and Shift+Insert, and the user's own
 // clipboard text (set by wl-copy) is back afterwards (read by wl-paste).
 #include "KeyboardInjector.h"
+#include "SwaySession.h"
 #include "TypingTarget.h"
 #include "WaylandDelivery.h"
 
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -19,33 +19,15 @@
 
 namespace {
 
-struct Output
+// wl-paste reads what this process serves: its event loop runs meanwhile.
+QString clipboard()
 {
-    int exitCode = -1;
-    QString text;
-};
-
-// Runs a program with the event loop running: wl-paste may read what this
-// process serves.
-Output run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    QElapsedTimer clock;
-    clock.start();
-    while (process.state() != QProcess::NotRunning && clock.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+    return QString::fromUtf8(SwaySession::run(QStringLiteral("wl-paste"), {QStringLiteral("-n")}).standardOutput);
 }
 
-Output clipboard()
+bool wlCopy(const QString &text)
 {
-    return run(QStringLiteral("wl-paste"), {QStringLiteral("-n")});
+    return SwaySession::run(QStringLiteral("wl-copy"), {text}).exitCode == 0;
 }
 
 // What KWin reads to grant fake input: this very executable, asking for it.
@@ -119,25 +101,25 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, usersClipboard);
         QVERIFY(m_keyboard);
-        QCOMPARE(run(QStringLiteral("wl-copy"), {usersClipboard}).exitCode, 0);
+        QVERIFY(wlCopy(usersClipboard));
         TypingTarget target;
         QVERIFY(target.start());
         QVERIFY(m_keyboard->typeText(text));
         QCOMPARE(pastedInto(target, text), text);
-        QTRY_COMPARE(clipboard().text, usersClipboard);
+        QTRY_COMPARE(clipboard(), usersClipboard);
     }
 
     // Two texts in a row: the second must not put the first (ours) back as the user's.
     void textsInARowRestoreTheUsersText()
     {
         QVERIFY(m_keyboard);
-        QCOMPARE(run(QStringLiteral("wl-copy"), {QStringLiteral("kept")}).exitCode, 0);
+        QVERIFY(wlCopy(QStringLiteral("kept")));
         TypingTarget target;
         QVERIFY(target.start());
         QVERIFY(m_keyboard->typeText(QStringLiteral("one ")));
         QVERIFY(m_keyboard->typeText(QStringLiteral("two")));
         QCOMPARE(pastedInto(target, QStringLiteral("one two")), QStringLiteral("one two"));
-        QTRY_COMPARE(clipboard().text, QStringLiteral("kept"));
+        QTRY_COMPARE(clipboard(), QStringLiteral("kept"));
     }
 
 private:
