@@ -7,7 +7,16 @@
 # so there are no translation files to install.
 include(CMakePackageConfigHelpers)
 
-install(FILES ${PROJECT_SOURCE_DIR}/data/io.sayline.Sayline.desktop
+# The desktop entry runs the program by its absolute path: KWin grants fake
+# input (typing on KDE Plasma) only to the program whose entry's Exec is the
+# running executable and that names the interface in X-KDE-Wayland-Interfaces.
+# Made at install time, when the prefix (`cmake --install --prefix`) is known.
+install(CODE "
+  set(SAYLINE_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/sayline\")
+  configure_file(${PROJECT_SOURCE_DIR}/data/io.sayline.Sayline.desktop.in
+                 ${PROJECT_BINARY_DIR}/install-data/io.sayline.Sayline.desktop @ONLY)
+")
+install(FILES ${PROJECT_BINARY_DIR}/install-data/io.sayline.Sayline.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/io.sayline.Sayline.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

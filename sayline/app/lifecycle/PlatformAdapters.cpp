@@ -37,14 +37,44 @@ void logSession(const DesktopSession &session, const ChosenPaths &paths)
                      .arg(kind, paths.clipboard, paths.typing, paths.shortcuts, paths.panel));
 }
 
+// Where no compositor protocol sets the clipboard (mutter offers no data
+// control), the X11 clipboard of XWayland, which the compositor shares with
+// Wayland programs: the GUI runs there and the X server says whether it took the
+// text. Without XWayland either, Qt's Wayland clipboard would claim text the
+// compositor refused, so there is no clipboard, and every delivery says so.
+class NoClipboard final : public Pasteboard
+{
+public:
+    void clearContents() override {}
+    bool setString(const QString &) override { return false; }
+};
+
+void useClipboardWithoutDataControl(const DesktopSession &session, AppStateDependencies &dependencies,
+                                    ChosenPaths &paths)
+{
+    if (!session.x11Display.isEmpty()) {
+        paths.clipboard = QStringLiteral("X11 selection through XWayland");
+        std::fprintf(stderr,
+                     "Sayline: this compositor offers no clipboard control (zwlr_data_control_manager_v1); the text "
+                     "goes to the clipboard of XWayland (display %s), which the desktop shares with Wayland "
+                     "programs.\n",
+                     qPrintable(session.x11Display));
+        return;
+    }
+    dependencies.pasteboard = std::make_unique<NoClipboard>();
+    paths.clipboard = QStringLiteral("none");
+    std::fputs("Sayline: this compositor offers no clipboard control (zwlr_data_control_manager_v1) and there is no "
+               "XWayland: dictated text cannot be put on the clipboard.\n",
+               stderr);
+}
+
 // Clipboard and typing on the compositor, on a connection of Sayline's own. The
-// adapters keep the connection; without one the X11 adapters (on XWayland)
-// stay, and the user hears once what that costs.
+// adapters keep the connection.
 void useWaylandDelivery(DesktopSession &session, AppStateDependencies &dependencies, ChosenPaths &paths)
 {
     const std::unique_ptr<WaylandDelivery> wayland = WaylandDelivery::connect();
     if (!wayland) {
-        paths.clipboard = QStringLiteral("X11 selection through XWayland");
+        useClipboardWithoutDataControl(session, dependencies, paths);
         paths.typing = QStringLiteral("none");
         return;
     }
@@ -53,17 +83,12 @@ void useWaylandDelivery(DesktopSession &session, AppStateDependencies &dependenc
         dependencies.pasteboard = std::move(pasteboard);
         paths.clipboard = QStringLiteral("data control");
     } else {
-        paths.clipboard = QStringLiteral("X11 selection through XWayland");
-        std::fputs("Sayline: this compositor offers no clipboard control (zwlr_data_control_manager_v1); the text "
-                   "goes to the clipboard through XWayland, which some compositors refuse while no X11 window "
-                   "has the keyboard focus.\n",
-                   stderr);
+        useClipboardWithoutDataControl(session, dependencies, paths);
     }
     // Made now, long before the first delivery: a virtual keyboard drops the
     // keys sent right after it appears.
     dependencies.keyboard = wayland->makeKeyboardInjector();
-    paths.typing = wayland->offersTyping() ? QStringLiteral("virtual keyboard")
-                                           : QStringLiteral("none (this compositor offers no virtual keyboard)");
+    paths.typing = wayland->typingPath();
 }
 
 // How long the launch waits for the portal to say whether it binds shortcuts.

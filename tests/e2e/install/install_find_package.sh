@@ -40,12 +40,16 @@ soname=$(objdump -p "$libdir/libvoxcore.so" | awk '/SONAME/ {print $2}')
 [ "$(readlink -f "$libdir/libvoxcore.so")" = "$(readlink -f "$libdir/libvoxcore.so.0")" ] \
   || fail "development link and SONAME link differ"
 
-# The desktop entry launches the installed program and names the installed icon.
-grep -qx 'Exec=sayline' "$usr/share/applications/io.sayline.Sayline.desktop" || fail "desktop entry does not run sayline"
+# The desktop entry launches the installed program by its path under the prefix
+# (KWin grants typing only to that path) and names the installed icon.
+grep -qx 'Exec=/usr/bin/sayline' "$usr/share/applications/io.sayline.Sayline.desktop" \
+  || fail "desktop entry does not run /usr/bin/sayline"
+grep -qx 'X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input' "$usr/share/applications/io.sayline.Sayline.desktop" \
+  || fail "desktop entry does not ask KWin for fake input"
 grep -qx 'Icon=io.sayline.Sayline' "$usr/share/applications/io.sayline.Sayline.desktop" || fail "desktop entry names another icon"
 # Its "Settings" action opens the settings window (the way in without a tray).
 action=$(sed -n '/^\[Desktop Action Settings\]/,$p' "$usr/share/applications/io.sayline.Sayline.desktop")
-grep -qx 'Exec=sayline --settings' <<<"$action" || fail "desktop entry has no Settings action"
+grep -qx 'Exec=/usr/bin/sayline --settings' <<<"$action" || fail "desktop entry has no Settings action"
 # Not even hints (such as two main categories, which lists the program twice in menus).
 report=$(desktop-file-validate "$usr/share/applications/io.sayline.Sayline.desktop" 2>&1) \
   || fail "desktop entry is invalid: $report"

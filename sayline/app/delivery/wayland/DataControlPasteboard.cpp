@@ -3,9 +3,12 @@
 #include "SelectionTransfer.h"
 #include "WaylandConnection.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 const QStringList &DataControlPasteboard::offeredTypes()
@@ -97,6 +100,63 @@ bool DataControlPasteboard::setString(const QString &text)
     return true;
 }
 
+bool DataControlPasteboard::readText(QString *text, std::chrono::milliseconds timeout)
+{
+    if (!m_connection->isAlive() || !m_selection)
+        return false;
+    if (ownsSelection()) {
+        *text = QString::fromUtf8(m_text);
+        return true;
+    }
+    // Only the names that promise UTF-8 (or ASCII, its subset).
+    static const QStringList utf8Types = {QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("UTF8_STRING"),
+                                          QStringLiteral("text/plain")};
+    const auto type = std::find_if(utf8Types.begin(), utf8Types.end(),
+                                   [this](const QString &name) { return m_selectionTypes.contains(name); });
+    if (type == utf8Types.end())
+        return false;
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    zwlr_data_control_offer_v1_receive(m_selection.get(), type->toUtf8().constData(), pipeEnds[1]);
+    const bool sent = m_connection->flush();
+    ::close(pipeEnds[1]); // libwayland sent its own duplicate
+    QByteArray received;
+    bool ended = false;
+    const auto readAvailable = [&] {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t count = ::read(pipeEnds[0], buffer, sizeof buffer);
+            if (count > 0) {
+                received.append(buffer, count);
+                continue;
+            }
+            ended = count == 0 || errno != EAGAIN;
+            return ended;
+        }
+    };
+    if (sent)
+        m_connection->dispatchUntil(readAvailable, timeout);
+    ::close(pipeEnds[0]);
+    if (!ended) {
+        std::fputs("Wayland: the program holding the clipboard did not hand over its text\n", stderr);
+        return false;
+    }
+    *text = QString::fromUtf8(received);
+    return true;
+}
+
+bool DataControlPasteboard::transfersInFlight() const
+{
+    return std::any_of(m_transfers.begin(), m_transfers.end(),
+                       [](const std::unique_ptr<SelectionTransfer> &transfer) { return !transfer->finished(); });
+}
+
+bool DataControlPasteboard::waitForRequests(int count, std::chrono::milliseconds timeout)
+{
+    return m_connection->dispatchUntil([this, count] { return m_requestsServed >= count; }, timeout);
+}
+
 void DataControlPasteboard::dropSource()
 {
     m_source.reset();
@@ -161,8 +221,10 @@ void DataControlPasteboard::onFinished(void *data, zwlr_data_control_device_v1 *
 void DataControlPasteboard::onSend(void *data, zwlr_data_control_source_v1 *, const char *mimeType, int fd)
 {
     auto *self = static_cast<DataControlPasteboard *>(data);
-    if (offeredTypes().contains(QString::fromUtf8(mimeType)))
+    if (offeredTypes().contains(QString::fromUtf8(mimeType))) {
         self->serve(fd);
+        ++self->m_requestsServed;
+    }
     else
         ::close(fd);
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <chrono>
 #include <list>
 #include <memory>
 
@@ -30,6 +31,23 @@ public:
 
     void clearContents() override;
     bool setString(const QString &text) override;
+
+    // Whether the clipboard holds anything at all (ours or another program's).
+    bool hasSelection() const { return m_selection != nullptr; }
+    // Reads the clipboard's current content as UTF-8 text into `text`; false
+    // when it holds none, holds no text, or its owner does not hand it over
+    // within `timeout`. Events keep being dispatched meanwhile, so a selection
+    // served on this same connection is read too.
+    bool readText(QString *text, std::chrono::milliseconds timeout);
+    // How many read requests for our text have been answered so far, and
+    // whether any of those is still being written.
+    int requestsServed() const { return m_requestsServed; }
+    bool transfersInFlight() const;
+    // Dispatches events until `count` read requests have been answered; false
+    // when fewer came within `timeout`.
+    bool waitForRequests(int count, std::chrono::milliseconds timeout);
+    // Whether our text is still the clipboard's (no other program replaced it).
+    bool ownsSelection() const { return m_source && !m_cancelled; }
 
     // The MIME types offered for the text, preferred first.
     static const QStringList &offeredTypes();
@@ -73,5 +91,6 @@ private:
     Source m_source;
     QByteArray m_text;
     bool m_cancelled = false;
+    int m_requestsServed = 0;
     std::list<std::unique_ptr<SelectionTransfer>> m_transfers;
 };

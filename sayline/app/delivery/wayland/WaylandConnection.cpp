@@ -166,6 +166,22 @@ bool WaylandConnection::roundtrip(milliseconds timeout)
     return true;
 }
 
+bool WaylandConnection::dispatchUntil(const std::function<bool()> &done, milliseconds timeout)
+{
+    constexpr milliseconds slice(5);
+    const auto deadline = Clock::now() + timeout;
+    if (!flush(timeout))
+        return false;
+    while (!done()) {
+        const milliseconds left(remainingMs(deadline));
+        if (left.count() == 0)
+            return false;
+        if (!readAndDispatch(std::min(left, slice)))
+            return false;
+    }
+    return true;
+}
+
 bool WaylandConnection::readAndDispatch(milliseconds timeout)
 {
     wl_display *display = m_display.get();

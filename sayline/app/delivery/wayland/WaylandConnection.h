@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,10 @@ public:
     // Waits until the compositor has handled every request sent so far and
     // every event it sent in return is dispatched; false on timeout or loss.
     bool roundtrip(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
+    // Dispatches events as they come until `done` returns true, checking it at
+    // least every few milliseconds (it may watch something besides the
+    // connection); false on timeout or loss.
+    bool dispatchUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout);
 
 signals:
     void lost();

@@ -1,6 +1,8 @@
 #include "WaylandDelivery.h"
 
 #include "DataControlPasteboard.h"
+#include "FakeInputKeyboard.h"
+#include "FakeInputPasteInjector.h"
 #include "VirtualKeyboardInjector.h"
 #include "WaylandConnection.h"
 
@@ -30,7 +32,24 @@ bool WaylandDelivery::offersClipboard() const
 
 bool WaylandDelivery::offersTyping() const
 {
-    return m_connection->offers(zwp_virtual_keyboard_manager_v1_interface.name);
+    return m_connection->offers(zwp_virtual_keyboard_manager_v1_interface.name) || offersFakeInputPaste();
+}
+
+bool WaylandDelivery::offersFakeInputPaste() const
+{
+    return m_connection->offers(org_kde_kwin_fake_input_interface.name) && offersClipboard();
+}
+
+QString WaylandDelivery::typingPath() const
+{
+    if (m_connection->offers(zwp_virtual_keyboard_manager_v1_interface.name))
+        return QStringLiteral("virtual keyboard");
+    if (offersFakeInputPaste())
+        return QStringLiteral("fake input + paste (Shift+Insert)");
+    if (m_connection->offers(zwlr_data_control_manager_v1_interface.name))
+        return QStringLiteral("none (this compositor offers no virtual keyboard, and no fake input to Sayline: "
+                              "on KDE Plasma, Sayline's desktop entry must be installed)");
+    return QStringLiteral("none (this compositor offers no virtual keyboard)");
 }
 
 std::unique_ptr<Pasteboard> WaylandDelivery::makePasteboard()
@@ -40,5 +59,11 @@ std::unique_ptr<Pasteboard> WaylandDelivery::makePasteboard()
 
 std::unique_ptr<KeyboardInjector> WaylandDelivery::makeKeyboardInjector()
 {
+    if (!m_connection->offers(zwp_virtual_keyboard_manager_v1_interface.name) && offersFakeInputPaste()) {
+        std::unique_ptr<FakeInputKeyboard> keyboard = FakeInputKeyboard::create(m_connection);
+        std::unique_ptr<DataControlPasteboard> clipboard = DataControlPasteboard::create(m_connection);
+        if (keyboard && clipboard)
+            return std::make_unique<FakeInputPasteInjector>(std::move(keyboard), std::move(clipboard));
+    }
     return std::make_unique<VirtualKeyboardInjector>(m_connection);
 }
