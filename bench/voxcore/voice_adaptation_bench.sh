@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Training to a voice: time and peak memory of `voxcore-cli adapt` for 20, 40 and 80
+# Training to a voice: time, peak memory and peak disk use of `voxcore-cli adapt` for 20, 40 and 80
 # prompts read by flite's awb voice; word error rate on 15 other sentences before and after
 # (40 prompts) for each flite voice tried; recognition speed with the profile against the
 # stock model. Flite says a word the same way every time, so the gains are larger than a
@@ -41,14 +41,14 @@ render() {
   for i in "${!tests[@]}"; do flite -voice "$voice" -t "${tests[$i]}" -o "$work/$voice/test/$i.wav"; done
 }
 
-# wer VOICE [OPTIONS]: word error rate in percent on the test sentences; the seconds spent
-# transcribing go to $work/seconds.
+# wer VOICE [OPTIONS]: word error rate in percent on the test sentences (the recognizer's own
+# words, --raw); the seconds spent transcribing go to $work/seconds.
 wer() {
   local voice=$1; shift
   local start end
   start=$(date +%s.%N)
   for i in "${!tests[@]}"; do
-    printf '%s\t%s\n' "${tests[$i]}" "$("$cli" transcribe "$work/$voice/test/$i.wav" "$@" 2>/dev/null | tr 'A-Z' 'a-z')"
+    printf '%s\t%s\n' "${tests[$i]}" "$("$cli" transcribe "$work/$voice/test/$i.wav" --raw "$@" 2>/dev/null | tr 'A-Z' 'a-z')"
   done >"$work/pairs"
   end=$(date +%s.%N)
   awk -v s="$start" -v e="$end" 'BEGIN {print e - s}' >"$work/seconds"
@@ -68,23 +68,34 @@ print("%.1f" % (100.0 * errors / words))
 PY
 }
 
-# adapt VOICE N: trains on the first N prompts; prints "seconds peak_kib".
+# adapt VOICE N: trains on the first N prompts; prints "seconds peak_kib disk_peak_kib" (the
+# most the profile folder held while training, sampled every 0.1 s).
 adapt() {
-  local voice=$1 n=$2
+  local voice=$1 n=$2 sampler status
   head -n "$n" "$work/all-prompts" >"$work/prompts"
   rm -rf "$XDG_DATA_HOME"
+  mkdir -p "$XDG_DATA_HOME"
+  echo 0 >"$work/disk"
+  (while sleep 0.1; do
+     used=$(du -sk "$XDG_DATA_HOME" 2>/dev/null | cut -f1)
+     [ "${used:-0}" -gt "$(cat "$work/disk")" ] && echo "$used" >"$work/disk"
+   done) & sampler=$!
   /usr/bin/time -f '%e %M' -o "$work/time" "$cli" adapt --language en-US --prompts "$work/prompts" \
-    --recordings "$work/$voice/rec" >/dev/null 2>"$work/adapt.log" || { tail -n 3 "$work/adapt.log"; return 1; }
-  cat "$work/time"
+    --recordings "$work/$voice/rec" >/dev/null 2>"$work/adapt.log"
+  status=$?
+  kill "$sampler"; wait "$sampler" 2>/dev/null
+  [ "$status" = 0 ] || { tail -n 3 "$work/adapt.log"; return 1; }
+  echo "$(cat "$work/time") $(cat "$work/disk")"
 }
 
 available=$(wc -l <"$work/all-prompts")
 render awb
 for n in 20 40 80; do
   [ "$n" -le "$available" ] || { echo "only $available prompts: no run with $n"; continue; }
-  read -r seconds peak <<<"$(adapt awb "$n")"
+  read -r seconds peak disk <<<"$(adapt awb "$n")"
   echo "FIGURE adapt_time_$n=$seconds s"
   echo "FIGURE adapt_peak_rss_$n=$((peak / 1024)) MiB"
+  echo "FIGURE adapt_disk_peak_$n=$((disk / 1024)) MiB"
 done
 
 audio=$(for f in "$work"/awb/test/*.wav; do soxi -D "$f"; done | awk '{s += $1} END {print s}')

@@ -28,13 +28,19 @@ VoiceSettings::VoiceSettings(QObject *parent)
     SpeechRecognitionManager &speech = AppState::shared().speechRecognitionManager();
     m_locale = speech.currentLocale();
     for (const auto &language : speech.supportedLanguages())
-        m_languages.append(language.code);
+        m_languages.append(
+            QVariantMap{{"code", language.code}, {"name", language.name}, {"folder", language.modelLocation}});
     m_prompts = voicePrompts(m_locale);
     // Recordings kept from an earlier session count: "Train more" adds to them.
     while (QFile::exists(recordingFile(m_recorded)))
         ++m_recorded;
 
     connect(m_recorder.get(), &RecordingManager::currentAmplitudeChanged, this, &VoiceSettings::levelChanged);
+    connect(&m_meter, &InputLevelMeter::levelChanged, this, &VoiceSettings::levelChanged);
+    // A device brings several events at once (its source, its monitor): one refresh for them.
+    m_refreshSoon.setSingleShot(true);
+    m_refreshSoon.setInterval(100);
+    connect(&m_refreshSoon, &QTimer::timeout, this, &VoiceSettings::refreshInputs);
     connect(m_recorder.get(), &RecordingManager::recordingStateChanged, this, &VoiceSettings::sessionChanged);
     connect(m_trainer.get(), &VoiceTrainer::isTrainingChanged, this, &VoiceSettings::profileChanged);
     refreshInputs();
@@ -53,10 +59,15 @@ void VoiceSettings::setSelectedInput(const QString &name)
         return;
     UserDefaults::standard().setString(kInputKey, name);
     emit selectedInputChanged();
-    refreshInputs();
+    updateInputs(true);
 }
 
 void VoiceSettings::refreshInputs()
+{
+    updateInputs(false);
+}
+
+void VoiceSettings::updateInputs(bool inputChosen)
 {
     QVariantList inputs{QVariantMap{{"name", QString()}, {"description", QStringLiteral("System default")}}};
     const auto found = audioInputs();
@@ -65,14 +76,49 @@ void VoiceSettings::refreshInputs()
         inputs.append(QVariantMap{{"name", input.name}, {"description", input.description}});
         chosenPresent = chosenPresent || input.name == selectedInput();
     }
-    m_inputs = inputs;
-    m_inputMessage = !found ? QStringLiteral("The sound server cannot be reached.")
-                     : chosenPresent
-                         ? QString()
-                         : QStringLiteral("The chosen microphone is not connected; dictation uses the system default "
-                                          "until it is back.");
+    const QString message = !found ? QStringLiteral("The sound server cannot be reached.")
+                            : chosenPresent
+                                ? QString()
+                                : QStringLiteral("The chosen microphone is not connected; dictation uses the system "
+                                                 "default until it is back.");
     m_recorder->setAudioInput(selectedInput());
-    emit inputsChanged();
+    // A capture starting or stopping is an event of its source too: only a real change
+    // restarts the meter, or it would keep restarting itself.
+    const bool changed = inputs != m_inputs || message != m_inputMessage;
+    if (changed) {
+        m_inputs = inputs;
+        m_inputMessage = message;
+        emit inputsChanged();
+    }
+    if (changed || inputChosen || !m_meter.isRunning())
+        restartMeter();
+}
+
+void VoiceSettings::setMonitoring(bool monitoring)
+{
+    if (monitoring == m_monitoring)
+        return;
+    m_monitoring = monitoring;
+    if (monitoring) {
+        // Plugging a device in or out shows at once, not only when the list is opened.
+        m_inputWatcher = std::make_unique<AudioInputWatcher>();
+        connect(m_inputWatcher.get(), &AudioInputWatcher::inputsChanged, &m_refreshSoon,
+                qOverload<>(&QTimer::start));
+        refreshInputs();
+    } else {
+        m_inputWatcher.reset();
+        m_meter.stop();
+    }
+    emit monitoringChanged();
+}
+
+// Measures the input dictation would use now (the chosen one, or the default in its absence).
+void VoiceSettings::restartMeter()
+{
+    if (!m_monitoring)
+        return;
+    if (auto problem = m_meter.start(selectedInput()))
+        setMessage(*problem);
 }
 
 QString VoiceSettings::missingTools() const
@@ -109,7 +155,7 @@ bool VoiceSettings::isRecording() const
 
 double VoiceSettings::level() const
 {
-    return m_recorder->currentAmplitude();
+    return m_recorder->isRecording() ? m_recorder->currentAmplitude() : m_meter.level();
 }
 
 QString VoiceSettings::recordingFile(int index) const

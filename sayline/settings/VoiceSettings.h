@@ -1,11 +1,14 @@
 #pragma once
 
+#include <voxcore/AudioInputs.h>
+#include <voxcore/InputLevelMeter.h>
 #include <voxcore/Locale.h>
 #include <voxcore/VoiceTrainer.h>
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
@@ -17,6 +20,8 @@ class RecordingManager;
 // under "audioInput"; empty: the system default), the recognition languages, and training
 // to the user's voice for the dictation language: prompts read one at a time into the
 // profile's recordings folder, then the adaptation, the profile switched on or off, deleted.
+// While `monitoring` (the page is shown) the selected input's level is measured live and the
+// inputs follow the sound server's devices as they come and go.
 class VoiceSettings : public QObject
 {
     Q_OBJECT
@@ -26,7 +31,8 @@ class VoiceSettings : public QObject
     Q_PROPERTY(QString selectedInput READ selectedInput WRITE setSelectedInput NOTIFY selectedInputChanged)
     // Why the chosen input is not used; empty while it is.
     Q_PROPERTY(QString inputMessage READ inputMessage NOTIFY inputsChanged)
-    Q_PROPERTY(QStringList languages READ languages CONSTANT)
+    // {code, name, folder} maps: each recognition language and where its model comes from.
+    Q_PROPERTY(QVariantList languages READ languages CONSTANT)
     Q_PROPERTY(QString language READ language CONSTANT)
     Q_PROPERTY(QString missingTools READ missingTools CONSTANT)
     Q_PROPERTY(bool hasProfile READ hasProfile NOTIFY profileChanged)
@@ -36,7 +42,9 @@ class VoiceSettings : public QObject
     Q_PROPERTY(int recordedCount READ recordedCount NOTIFY sessionChanged)
     Q_PROPERTY(int promptCount READ promptCount CONSTANT)
     Q_PROPERTY(bool isRecording READ isRecording NOTIFY sessionChanged)
+    // The selected input's level: the recording's while recording, else the live meter's.
     Q_PROPERTY(double level READ level NOTIFY levelChanged)
+    Q_PROPERTY(bool monitoring READ monitoring WRITE setMonitoring NOTIFY monitoringChanged)
     Q_PROPERTY(VoiceTrainer *trainer READ trainer CONSTANT)
     Q_PROPERTY(QString message READ message NOTIFY messageChanged)
 
@@ -50,7 +58,7 @@ public:
     QString selectedInput() const;
     void setSelectedInput(const QString &name);
     QString inputMessage() const { return m_inputMessage; }
-    QStringList languages() const { return m_languages; }
+    QVariantList languages() const { return m_languages; }
     QString language() const { return m_locale.identifier(); }
     QString missingTools() const;
     bool hasProfile() const;
@@ -61,6 +69,8 @@ public:
     int promptCount() const { return int(m_prompts.size()); }
     bool isRecording() const;
     double level() const;
+    bool monitoring() const { return m_monitoring; }
+    void setMonitoring(bool monitoring);
     VoiceTrainer *trainer() const { return m_trainer.get(); }
     QString message() const { return m_message; }
 
@@ -81,19 +91,26 @@ signals:
     void sessionChanged();
     void levelChanged();
     void messageChanged();
+    void monitoringChanged();
 
 private:
+    void updateInputs(bool inputChosen);
     void keepRecording();
+    void restartMeter();
     void setMessage(const QString &message);
     QString recordingFile(int index) const;
 
     Locale m_locale;
     QVariantList m_inputs;
     QString m_inputMessage;
-    QStringList m_languages;
+    QVariantList m_languages;
     QStringList m_prompts;
     int m_recorded = 0;
     QString m_message;
     std::unique_ptr<RecordingManager> m_recorder;
     std::unique_ptr<VoiceTrainer> m_trainer;
+    InputLevelMeter m_meter;
+    std::unique_ptr<AudioInputWatcher> m_inputWatcher;
+    QTimer m_refreshSoon;
+    bool m_monitoring = false;
 };

@@ -8,7 +8,11 @@ SettingsPage {
     id: page
     title: "Voice"
 
-    VoiceSettings { id: voice }
+    VoiceSettings {
+        id: voice
+        // The meter and the device list are live only while the page is on screen.
+        monitoring: page.visible && page.Window.window !== null && page.Window.window.visible
+    }
 
     FormSection {
         header: "Microphone"
@@ -22,20 +26,34 @@ SettingsPage {
             valueRole: "name"
             Component.onCompleted: currentIndex = Math.max(0, indexOfValue(voice.selectedInput))
             onActivated: voice.selectedInput = currentValue
-            onPressedChanged: if (pressed) voice.refreshInputs()
+        }
+        ProgressBar {
+            objectName: "inputLevel"
+            Layout.fillWidth: true
+            from: 0; to: 1
+            value: voice.level
         }
     }
 
     FormSection {
         header: "Languages"
-        footer: "To add a language, put a CMU Sphinx model (acoustic model folder, language model, dictionary) in a folder named after it under /usr/share/pocketsphinx/model, or in the folder VOXCORE_SPHINX_MODELS names."
+        footer: "To add a language, put a CMU Sphinx model (acoustic model folder, language model, dictionary) in a folder named after it (such as de-de) beside the ones above; the README's section \"Recognition models for more languages\" shows how."
         Repeater {
             model: voice.languages
-            Text {
-                required property string modelData
-                text: modelData
-                font.pixelSize: 13
-                color: "#1d1d1f"
+            ColumnLayout {
+                required property var modelData
+                objectName: "language_" + modelData.code
+                spacing: 0
+                Text {
+                    text: modelData.name
+                    font.pixelSize: 13
+                    color: "#1d1d1f"
+                }
+                Text {
+                    text: modelData.folder
+                    font.pixelSize: 11
+                    color: "#6e6e73"
+                }
             }
         }
     }
@@ -62,7 +80,7 @@ SettingsPage {
                 objectName: "levelMeter"
                 Layout.fillWidth: true
                 from: 0; to: 1
-                value: voice.isRecording ? voice.level : 0
+                value: voice.level
             }
             Text {
                 text: voice.recordedCount + " of at least 20 sentences recorded"

@@ -1,5 +1,7 @@
 #include "PulseCapture.h"
 
+#include "PulseHandles.h"
+
 #include <pulse/pulseaudio.h>
 
 #include <cstdio>
@@ -7,21 +9,6 @@
 
 namespace {
 
-struct MainloopDeleter {
-    void operator()(pa_threaded_mainloop *loop) const
-    {
-        pa_threaded_mainloop_stop(loop);
-        pa_threaded_mainloop_free(loop);
-    }
-};
-struct ContextDeleter {
-    void operator()(pa_context *context) const
-    {
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
-    }
-};
 struct StreamDeleter {
     void operator()(pa_stream *stream) const
     {
@@ -32,26 +19,11 @@ struct StreamDeleter {
         pa_stream_unref(stream);
     }
 };
-struct OperationDeleter {
-    void operator()(pa_operation *operation) const { pa_operation_unref(operation); }
-};
-
-// Holds the mainloop lock for a scope.
-class LoopLock
-{
-public:
-    explicit LoopLock(pa_threaded_mainloop *loop) : m_loop(loop) { pa_threaded_mainloop_lock(m_loop); }
-    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
-    LoopLock(const LoopLock &) = delete;
-    LoopLock &operator=(const LoopLock &) = delete;
-private:
-    pa_threaded_mainloop *m_loop;
-};
 
 } // namespace
 
 struct PulseCapture::Private {
-    std::unique_ptr<pa_threaded_mainloop, MainloopDeleter> loop;
+    std::unique_ptr<pa_threaded_mainloop, ThreadedMainloopDeleter> loop;
     std::unique_ptr<pa_context, ContextDeleter> context;
     std::unique_ptr<pa_stream, StreamDeleter> stream;
 

@@ -1,5 +1,7 @@
 // The sound server's inputs, asked on a short-lived connection of their own.
 
+#include "PulseHandles.h"
+#include "PulseInputWatch.h"
 #include "platform/AudioInputList.h"
 
 #include <pulse/pulseaudio.h>
@@ -16,15 +18,6 @@ using namespace std::chrono_literals;
 constexpr auto kPatience = 3s;
 
 struct MainloopDeleter { void operator()(pa_mainloop *loop) const { pa_mainloop_free(loop); } };
-struct ContextDeleter {
-    void operator()(pa_context *context) const
-    {
-        pa_context_disconnect(context);
-        pa_context_unref(context);
-    }
-};
-struct OperationDeleter { void operator()(pa_operation *operation) const { pa_operation_unref(operation); } };
-
 struct Listing
 {
     QList<AudioInput> inputs;
@@ -78,6 +71,11 @@ public:
         if (!query || !runUntil([&] { return listing.done; }) || listing.failed)
             return std::nullopt;
         return listing.inputs;
+    }
+
+    std::unique_ptr<Watch> watch(std::function<void()> changed) override
+    {
+        return watchPulseInputs(std::move(changed));
     }
 };
 

@@ -134,6 +134,13 @@ public:
         return locales;
     }
 
+    QString modelLocation(const Locale &locale) const override
+    {
+        const auto folder = SphinxModel::modelsFolder()
+                            / SphinxModel::folderForLocaleIdentifier(locale.identifier().toStdString());
+        return QString::fromStdString(folder.string());
+    }
+
     std::shared_ptr<SpeechRecognizer> recognizer(const Locale &locale) override
     {
         auto model = SphinxModel::forLocale(locale.identifier().toStdString());

@@ -6,7 +6,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace sphinxTrainTools {
@@ -14,6 +16,8 @@ namespace {
 
 const QStringList kTrainingTools{"bw", "mllr_solve", "mllr_transform", "map_adapt", "mk_s2sendump"};
 const QStringList kUtilities{"sphinx_fe", "pocketsphinx_mdef_convert"};
+// Less free space than a tool's smallest write.
+constexpr std::uintmax_t kFullDisk = 64 * 1024;
 
 QString trainingFolder()
 {
@@ -65,6 +69,9 @@ void run(const QString &tool, const QStringList &arguments, const std::filesyste
     if (!process.waitForStarted())
         throw std::runtime_error("Cannot start " + program.toStdString());
     QByteArray output;
+    // Some tools (bw) wait and retry for ever when they cannot write: a disk that stays full
+    // for a second ends them.
+    int fullPolls = 0;
     while (!process.waitForFinished(100)) {
         output += process.readAll();
         if (output.size() > 64 * 1024)
@@ -76,6 +83,16 @@ void run(const QString &tool, const QStringList &arguments, const std::filesyste
         }
         if (process.state() == QProcess::NotRunning)
             break;
+        std::error_code error;
+        const auto space = std::filesystem::space(folder, error);
+        fullPolls = !error && space.available < kFullDisk ? fullPolls + 1 : 0;
+        if (fullPolls >= 10) {
+            process.kill();
+            process.waitForFinished();
+            throw std::runtime_error(QStringLiteral("%1 stopped: No space left on device in %2")
+                                         .arg(tool, QString::fromStdString(folder.string()))
+                                         .toStdString());
+        }
     }
     output += process.readAll();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {

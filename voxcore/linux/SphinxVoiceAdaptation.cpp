@@ -9,6 +9,8 @@
 
 #include <sndfile.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -130,6 +132,9 @@ public:
         }
         ids.close();
         transcripts.close();
+        if (!ids || !transcripts)
+            throw std::runtime_error("Cannot write the list of recordings in " + work.string() + ": "
+                                     + std::strerror(errno));
 
         progress(0.15, QStringLiteral("Computing features"));
         run("sphinx_fe", {"-argfile", q(model / "feat.params"), "-samprate", "16000", "-c", "train.fileids",

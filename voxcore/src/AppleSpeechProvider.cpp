@@ -99,6 +99,11 @@ QList<Locale> AppleSpeechProvider::supportedLocales() const
     return locales;
 }
 
+QString AppleSpeechProvider::modelLocation(const Locale &locale) const
+{
+    return m_speechRecognition->modelLocation(locale);
+}
+
 bool AppleSpeechProvider::hasPermission() const
 {
     return m_speechRecognition->authorizationStatus() == AuthorizationStatus::authorized;

@@ -106,7 +106,7 @@ QList<SpeechRecognitionManager::Language> SpeechRecognitionManager::supportedLan
         const QString nativeName = m_localeServices->displayName(identifier, locale).value_or(identifier);
         languages.append({userName + QStringLiteral(" - ") + nativeName + QStringLiteral(" [") + identifier
                               + QStringLiteral("]"),
-                          identifier, locale});
+                          identifier, locale, currentProvider->modelLocation(locale)});
     }
     std::stable_sort(languages.begin(), languages.end(),
                      [](const Language &a, const Language &b) { return plainStringLess(a.name, b.name); });

@@ -10,11 +10,28 @@
 #include <QFileInfo>
 #include <QPointer>
 
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <thread>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Less room than this left where the model was built: a step may have failed for want of
+// space, or a tool may have written a file short without saying so. Far below what a training
+// writes (some megabytes per step), far above a file system's rounding.
+constexpr std::uintmax_t kTooLittleRoom = 512 * 1024;
+
+bool diskIsFull(const fs::path &folder)
+{
+    std::error_code error;
+    const fs::space_info space = fs::space(folder, error);
+    return !error && space.available < kTooLittleRoom;
+}
+
+} // namespace
 
 // What the training thread shares with the trainer; it outlives either.
 struct VoiceTrainer::Run
@@ -118,8 +135,14 @@ QCoro::Task<bool> VoiceTrainer::train(Locale locale, QList<VoiceSample> samples)
     }
     const fs::path work = fs::path(training.toStdString()) / "work";
     const fs::path output = fs::path(training.toStdString()) / "model";
-    fs::create_directories(work);
-    fs::create_directories(output);
+    std::error_code made;
+    if (!fs::create_directories(work, made) || !fs::create_directories(output, made)) {
+        fail(QStringLiteral("Cannot create %1: %2")
+                 .arg(training, QString::fromStdString(made ? made.message() : "it exists")));
+        std::error_code ignored;
+        fs::remove_all(training.toStdString(), ignored);
+        co_return false;
+    }
 
     auto run = std::make_shared<Run>();
     m_run = run;
@@ -153,6 +176,10 @@ QCoro::Task<bool> VoiceTrainer::train(Locale locale, QList<VoiceSample> samples)
     std::optional<QString> problem;
     if (!failure.isEmpty())
         problem = failure;
+    // Judged before the work files go: a full disk is what the user can mend.
+    if (diskIsFull(work) && !run->cancelled)
+        problem = QStringLiteral("No space left on device for the training in %1%2")
+                      .arg(voiceProfiles::folder(locale), problem ? " (" + *problem + ")" : QString());
 
     std::error_code ignored;
     fs::remove_all(work, ignored);

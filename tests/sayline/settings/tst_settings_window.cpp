@@ -19,6 +19,7 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
@@ -52,6 +53,29 @@ QStringList shownTexts(QQuickItem *root)
     for (QQuickItem *child : root->childItems())
         texts.append(shownTexts(child));
     return texts;
+}
+
+const QString kPluggedInput = QStringLiteral("plugged_in.monitor");
+const QString kNotConnected = QStringLiteral(
+    "The chosen microphone is not connected; dictation uses the system default until it is back.");
+
+// Recording streams open on the sound server.
+int captures()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {"list", "short", "source-outputs"});
+    pactl.waitForFinished(5000);
+    return int(pactl.readAllStandardOutput().count('\n'));
+}
+
+// A new device: a null sink, whose monitor is a new input. Returns its module.
+QString plugIn()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {"load-module", "module-null-sink", "sink_name=plugged_in",
+                                          "sink_properties=device.description=PluggedIn"});
+    pactl.waitForFinished(5000);
+    return QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
 }
 
 } // namespace
@@ -234,6 +258,49 @@ private slots:
         QVERIFY(shownTexts(window()->contentItem()).contains(QStringLiteral("System default")));
         QCOMPARE(item(QStringLiteral("promptText"))->property("text").toString(),
                  QStringLiteral("Hi Sarah comma thanks for your message period"));
+        // Each language with the model folder it comes from.
+        const QStringList texts = shownTexts(item(QStringLiteral("language_en-US")));
+        QVERIFY2(texts.size() == 2 && texts[0].contains("[en-US]") && texts[1].endsWith("/en-us"),
+                 qPrintable(texts.join(" | ")));
+    }
+
+    // While the page is shown the selected input is measured (a capture of the sound server's),
+    // and the inputs follow devices plugged in and out; the capture ends with the page.
+    void voicePageFollowsTheInputsLive()
+    {
+        select(QStringLiteral("Voice"));
+        QTRY_COMPARE(captures(), 1);
+        QQuickItem *meter = item(QStringLiteral("inputLevel"));
+        QCOMPARE(meter->property("value").toDouble(), 0.0);
+        QProcess speech;
+        speech.start(QStringLiteral(SAY_INTO_MIC), {"the level rises while I speak"});
+        QTRY_VERIFY_WITH_TIMEOUT(meter->property("value").toDouble() > 0.05, 15000);
+        QVERIFY(speech.waitForFinished(30000));
+
+        // A device plugged in shows without the list being opened; chosen, then unplugged,
+        // the page says so at once, and stops saying it when the device is back.
+        QQuickItem *choice = item(QStringLiteral("inputChoice"));
+        const int before = choice->property("count").toInt();
+        QString module = plugIn();
+        QTRY_COMPARE(choice->property("count").toInt(), before + 1);
+        int index = -1;
+        QMetaObject::invokeMethod(choice, "indexOfValue", Q_RETURN_ARG(int, index), Q_ARG(QVariant, kPluggedInput));
+        QVERIFY(index > 0);
+        choice->setProperty("currentIndex", index);
+        QMetaObject::invokeMethod(choice, "activated", Q_ARG(int, index));
+        QCOMPARE(UserDefaults::standard().string(QStringLiteral("audioInput")), std::optional(kPluggedInput));
+        const auto warned = [&] { return shownTexts(window()->contentItem()).contains(kNotConnected); };
+        QVERIFY(!warned());
+        QCOMPARE(QProcess::execute("pactl", {"unload-module", module}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(warned(), 5000);
+        module = plugIn();
+        QTRY_VERIFY_WITH_TIMEOUT(!warned(), 5000);
+        QTRY_COMPARE(captures(), 1);
+        QCOMPARE(QProcess::execute("pactl", {"unload-module", module}), 0);
+        UserDefaults::standard().remove(QStringLiteral("audioInput"));
+
+        select(QStringLiteral("General"));
+        QTRY_COMPARE(captures(), 0);
     }
 
     void interfacePageIsBoundToTheDefaults()

@@ -30,6 +30,7 @@ public:
 
     bool isAvailable() const override;
     QList<Locale> supportedLocales() const override;
+    QString modelLocation(const Locale &locale) const override;
     bool hasPermission() const override;
     QCoro::Task<bool> requestAuthorization() override;
     QCoro::Task<QString> transcribeAudioFile(QUrl url, Locale locale) override;

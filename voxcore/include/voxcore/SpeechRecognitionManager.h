@@ -50,6 +50,8 @@ public:
         QString name;
         QString code;
         Locale locale;
+        // Where its model comes from (a folder); empty when the provider does not say.
+        QString modelLocation;
     };
 
     explicit SpeechRecognitionManager(Provider provider, QObject *parent = nullptr);

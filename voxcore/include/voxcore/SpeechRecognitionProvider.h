@@ -26,6 +26,8 @@ public:
     virtual bool isAvailable() const = 0;
     // The locales the provider can recognise, in the provider's order.
     virtual QList<Locale> supportedLocales() const = 0;
+    // Where the locale's model comes from (a folder), to show the user; empty when unknown.
+    virtual QString modelLocation(const Locale &) const { return {}; }
     // Whether speech recognition is already authorized, without asking anyone.
     virtual bool hasPermission() const = 0;
     // Asks the user only while no decision has been made; true when authorized afterwards.

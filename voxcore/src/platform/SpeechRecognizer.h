@@ -111,6 +111,8 @@ public:
         return recognizer(locale);
     }
     virtual std::shared_ptr<VoiceAdaptation> voiceAdaptation() { return nullptr; }
+    // Where the locale's model was found, to show the user; empty when the engine has no files.
+    virtual QString modelLocation(const Locale &) const { return {}; }
     virtual AuthorizationStatus authorizationStatus() const = 0;
     virtual void requestAuthorization(std::function<void(AuthorizationStatus)> completion) = 0;
 };
