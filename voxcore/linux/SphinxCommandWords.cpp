@@ -78,9 +78,11 @@ std::optional<Files> find(const std::string &modelFolderName)
     return files;
 }
 
-Searches addSearches(ps_decoder_s *decoder, const fs::path &stockModel, const std::optional<Files> &files)
+void LanguageModels::Release::operator()(ngram_model_s *model) const { ngram_model_free(model); }
+
+std::optional<LanguageModels> addSearch(ps_decoder_s *decoder, const fs::path &stockModel,
+                                        const std::optional<Files> &files)
 {
-    Searches searches;
     // The pronunciations go in while no search exists: ps_add_word() also adds the word to
     // every language model searched, and the stock model is to stay as it is.
     if (files)
@@ -88,31 +90,34 @@ Searches addSearches(ps_decoder_s *decoder, const fs::path &stockModel, const st
 
     cmd_ln_t *config = ps_get_config(decoder);
     logmath_t *logMath = ps_get_logmath(decoder);
-    ngram_model_t *stock = ngram_model_read(config, stockModel.c_str(), NGRAM_AUTO, logMath);
+    LanguageModels::Handle stock(ngram_model_read(config, stockModel.c_str(), NGRAM_AUTO, logMath));
     if (!stock)
-        return searches;
-    searches.plain = ps_set_lm(decoder, plainSearch, stock) == 0;
-
-    ngram_model_t *dictation =
-        files ? ngram_model_read(config, files->languageModel.c_str(), NGRAM_AUTO, logMath) : nullptr;
+        return std::nullopt;
+    LanguageModels::Handle dictation(
+        files ? ngram_model_read(config, files->languageModel.c_str(), NGRAM_AUTO, logMath) : nullptr);
     if (files && !dictation)
         std::fprintf(stderr, "Cannot load the language model %s; spoken punctuation is recognized with the stock "
                              "model\n", files->languageModel.c_str());
-    if (searches.plain && dictation) {
-        ngram_model_t *models[] = {stock, dictation};
+    LanguageModels::Handle both;
+    if (dictation) {
+        ngram_model_t *models[] = {stock.get(), dictation.get()};
         char stockName[] = "stock", dictationName[] = "dictation";
         char *names[] = {stockName, dictationName};
         const float32 weights[] = {1.0f - weight, weight};
-        // The set holds its own references to both models.
-        if (ngram_model_t *both = ngram_model_set_init(config, models, names, weights, 2)) {
-            searches.withCommandWords = ps_set_lm(decoder, withCommandWordsSearch, both) == 0;
-            ngram_model_free(both);
-        }
+        both.reset(ngram_model_set_init(config, models, names, weights, 2)); // holds its own references
     }
-    if (dictation)
-        ngram_model_free(dictation);
-    ngram_model_free(stock); // the searches hold their own references
-    return searches;
+    LanguageModels models(std::move(stock), std::move(both));
+    // Spoken punctuation is on unless the user turned it off.
+    if (!models.listenFor(decoder, models.hearsCommandWords()))
+        return std::nullopt;
+    return models;
+}
+
+bool LanguageModels::listenFor(ps_decoder_s *decoder, bool commandWords) const
+{
+    ngram_model_t *model = commandWords && m_withCommandWords ? m_withCommandWords.get() : m_stock.get();
+    // The new search holds its own reference to the model; the one it replaces is freed.
+    return ps_set_lm(decoder, searchName, model) == 0 && ps_set_search(decoder, searchName) == 0;
 }
 
 } // namespace sphinxCommandWords

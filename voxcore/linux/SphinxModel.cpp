@@ -184,10 +184,11 @@ ps_decoder_s *SphinxModel::loadDecoder(const fs::path &acousticModel)
     if (!commandWords)
         std::fprintf(stderr, "No language model for spoken punctuation in %s; recognizing it with the stock model\n",
                      (sphinxCommandWords::modelsFolder() / language).c_str());
-    const auto searches = sphinxCommandWords::addSearches(decoder.get(), m_files.languageModel, commandWords);
-    if (!searches.plain)
+    auto models = sphinxCommandWords::addSearch(decoder.get(), m_files.languageModel, commandWords);
+    if (!models)
         return nullptr;
-    m_hearsCommandWords = searches.withCommandWords;
+    m_languageModels = std::move(*models);
+    m_listensForCommandWords = m_languageModels.hearsCommandWords();
     return decoder.release();
 }
 
@@ -216,9 +217,11 @@ std::optional<SphinxModel::Lease> SphinxModel::acquire(std::chrono::milliseconds
     if (!lock.try_lock_for(patience))
         return std::nullopt;
     ps_decoder_s *decoder = loadedDecoder();
-    const bool withCommandWords = vocabulary == Vocabulary::withCommandWords && m_hearsCommandWords;
-    if (ps_set_search(decoder, withCommandWords ? sphinxCommandWords::withCommandWordsSearch
-                                                : sphinxCommandWords::plainSearch) < 0)
-        throw std::runtime_error("The speech decoder cannot switch its language model");
+    const bool withCommandWords = vocabulary == Vocabulary::withCommandWords && m_languageModels.hearsCommandWords();
+    if (withCommandWords != m_listensForCommandWords) {
+        if (!m_languageModels.listenFor(decoder, withCommandWords))
+            throw std::runtime_error("The speech decoder cannot switch its language model");
+        m_listensForCommandWords = withCommandWords;
+    }
     return Lease(std::move(lock), decoder);
 }

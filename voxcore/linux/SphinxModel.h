@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SphinxCommandWords.h"
+
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -81,6 +83,7 @@ private:
     std::timed_mutex m_inUse;
     std::once_flag m_loadOnce;
     std::unique_ptr<ps_decoder_s, DecoderDeleter> m_decoder;
-    bool m_hearsCommandWords = false;
+    sphinxCommandWords::LanguageModels m_languageModels;
+    bool m_listensForCommandWords = false; // changed under the lease only
     std::string m_loadError;
 };
