@@ -167,7 +167,7 @@ void SphinxModel::DecoderDeleter::operator()(ps_decoder_s *decoder) const { ps_f
 
 ps_decoder_s *SphinxModel::loadDecoder(const fs::path &acousticModel)
 {
-    // The language models come after the decoder, as named searches (sphinxCommandWords).
+    // The language models come after the decoder, in the search of sphinxCommandWords.
     cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE,
                                    "-hmm", acousticModel.c_str(),
                                    "-dict", m_files.dictionary.c_str(),
