@@ -93,6 +93,22 @@ private slots:
         const Run raw = cli({"transcribe", file, "--raw"});
         QVERIFY2(raw.lines.value(0).startsWith("thank you for the letter period i will call you in twenty minutes"),
                  qPrintable(raw.lines.join('|')));
+
+        // A command word only the recognizer's command-word model knows; without that model
+        // (an empty models folder) standard error says so and the stock model still writes.
+        const QString rain = folder.filePath("rain.wav");
+        QVERIFY(renderSpeech("it rained all day semicolon we stayed at home.", rain));
+        const Run heard = cli({"transcribe", rain});
+        QVERIFY2(heard.lines.value(0).endsWith("; we stayed at home"), qPrintable(heard.lines.join('|')));
+        QVERIFY2(heard.errors.isEmpty(), qPrintable(heard.errors));
+        QProcessEnvironment withoutModel = QProcessEnvironment::systemEnvironment();
+        withoutModel.insert("VOXCORE_SPHINX_DICTATION_MODELS", folder.filePath("none"));
+        const Run stock = cli({"transcribe", rain}, 60000, withoutModel);
+        QCOMPARE(stock.status, 0);
+        QVERIFY2(stock.lines.value(0).startsWith("It rained") && !stock.lines.value(0).contains(';'),
+                 qPrintable(stock.lines.join('|')));
+        QVERIFY2(stock.errors.contains("No language model for spoken punctuation in " + folder.filePath("none/en-us")),
+                 qPrintable(stock.errors));
     }
 
     void badInputGetsAClearMessageAndAStatus_data()

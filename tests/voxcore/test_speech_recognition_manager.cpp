@@ -58,6 +58,8 @@ public:
     int terminations = 0;
     bool punctuates = false;
     bool writesPunctuation() const override { return punctuates; }
+    bool expectsCommandWords = false;
+    void setExpectsCommandWords(bool expects) override { expectsCommandWords = expects; }
 };
 
 struct Fixture
@@ -435,17 +437,24 @@ private slots:
             settle();
             return manager.transcriptionResult();
         };
-        // Unformatted, the utterances (one per line) are joined by spaces.
+        // Unformatted, the utterances (one per line) are joined by spaces. The recognizer is
+        // told to expect the command words exactly when spoken punctuation will be written.
         QCOMPARE(listenTo(), QStringLiteral("hello world period i am here"));
+        QVERIFY(!fixture.provider->expectsCommandWords);
         manager.setTranscriptFormatting(TranscriptFormatting{});
         QCOMPARE(manager.transcriptionResult(), QStringLiteral("hello world period i am here")); // the next one
         QCOMPARE(listenTo(), QStringLiteral("Hello world. I am here"));
+        QVERIFY(fixture.provider->expectsCommandWords);
         fixture.provider->fileText = QStringLiteral("twenty three");
+        manager.setTranscriptFormatting(TranscriptFormatting{.spokenPunctuation = false});
         QCoro::waitFor(manager.transcribeAudioFile(QUrl::fromLocalFile("/tmp/speech.wav")));
         QCOMPARE(manager.transcriptionResult(), QStringLiteral("23"));
+        QVERIFY(!fixture.provider->expectsCommandWords);
         // A recognizer that writes punctuation itself is left alone.
+        manager.setTranscriptFormatting(TranscriptFormatting{});
         fixture.provider->punctuates = true;
         QCOMPARE(listenTo(), QStringLiteral("hello world period i am here"));
+        QVERIFY(!fixture.provider->expectsCommandWords);
     }
 };
 

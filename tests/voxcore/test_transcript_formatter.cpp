@@ -96,7 +96,13 @@ private slots:
         row("and between numbers", "twenty and thirty", "20 and 30");
         row("a hanging and", "three hundred and", "300 and");
         row("point without digits", "the point is twenty point", "The point is 20 point");
-        row("a time stays two numbers", "eleven thirty", "11 30");
+        row("two numbers in a row", "eleven thirty", "11 30");
+        row("a time", "call me at eleven thirty period", "Call me at 11:30.");
+        row("a time with o", "back by nine o five", "Back by 9:05");
+        row("a time with a unit after", "at ten fifteen pm", "At 10:15 pm");
+        row("no time past fifty nine minutes", "at eleven sixty", "At 11 60");
+        row("an amount after at is no time", "at eleven twenty thousand", "At 11 20,000");
+        row("a web address", "write to example dot com period", "Write to example.com.");
         // Utterances join with a space; "scratch that" removes the last one.
         row("utterances", "hello world\nhow are you", "Hello world how are you");
         row("scratch the utterance before", "hello there\nscratch that\ngood morning", "Good morning");

@@ -24,6 +24,7 @@ struct SphinxLiveRecognition::State {
     };
 
     std::shared_ptr<SphinxModel> model;
+    SphinxModel::Vocabulary vocabulary;
     bool reportPartialResults;
     ResultHandler onResult;
     ErrorHandler onError;
@@ -64,7 +65,7 @@ void SphinxLiveRecognition::State::run()
         while (!lease) {
             if (isCancelled())
                 return;
-            lease = model->acquire(50ms);
+            lease = model->acquire(50ms, vocabulary);
         }
         SphinxUtterances utterances(lease->decoder());
         std::unique_ptr<SoxrResampler> resampler;
@@ -117,11 +118,12 @@ void SphinxLiveRecognition::State::run()
     }
 }
 
-SphinxLiveRecognition::SphinxLiveRecognition(std::shared_ptr<SphinxModel> model, bool reportPartialResults,
-                                             ResultHandler onResult, ErrorHandler onError)
+SphinxLiveRecognition::SphinxLiveRecognition(std::shared_ptr<SphinxModel> model, SphinxModel::Vocabulary vocabulary,
+                                             bool reportPartialResults, ResultHandler onResult, ErrorHandler onError)
     : m_state(std::make_shared<State>())
 {
     m_state->model = std::move(model);
+    m_state->vocabulary = vocabulary;
     m_state->reportPartialResults = reportPartialResults;
     m_state->onResult = std::move(onResult);
     m_state->onError = std::move(onError);

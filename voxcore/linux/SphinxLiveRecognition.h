@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SphinxModel.h"
+
 #include <voxcore/PcmBuffer.h>
 
 #include <chrono>
@@ -8,8 +10,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-
-class SphinxModel;
 
 // Live recognition of one captured audio stream on a thread of its own (the
 // recognizer's callback thread). Audio can be appended from the moment the
@@ -24,8 +24,8 @@ public:
     using ErrorHandler = std::function<void(const std::string &message)>;
 
     // With reportPartialResults false only the final result is delivered.
-    SphinxLiveRecognition(std::shared_ptr<SphinxModel> model, bool reportPartialResults, ResultHandler onResult,
-                          ErrorHandler onError);
+    SphinxLiveRecognition(std::shared_ptr<SphinxModel> model, SphinxModel::Vocabulary vocabulary,
+                          bool reportPartialResults, ResultHandler onResult, ErrorHandler onError);
     // Cancels and returns at once; the thread finishes on its own.
     ~SphinxLiveRecognition();
     SphinxLiveRecognition(const SphinxLiveRecognition &) = delete;

@@ -1,5 +1,7 @@
 #include "SphinxModel.h"
 
+#include "SphinxCommandWords.h"
+
 #include <pocketsphinx.h>
 #include <sphinxbase/err.h>
 
@@ -163,19 +165,31 @@ SphinxModel::~SphinxModel() = default;
 
 void SphinxModel::DecoderDeleter::operator()(ps_decoder_s *decoder) const { ps_free(decoder); }
 
-ps_decoder_s *SphinxModel::loadDecoder(const fs::path &acousticModel) const
+ps_decoder_s *SphinxModel::loadDecoder(const fs::path &acousticModel)
 {
+    // The language models come after the decoder, in the search of sphinxCommandWords.
     cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE,
                                    "-hmm", acousticModel.c_str(),
-                                   "-lm", m_files.languageModel.c_str(),
                                    "-dict", m_files.dictionary.c_str(),
                                    "-logfn", "/dev/null",
                                    nullptr);
     if (!config)
         return nullptr;
-    ps_decoder_t *decoder = initDecoderSurvivingFatalErrors(config);
+    std::unique_ptr<ps_decoder_s, DecoderDeleter> decoder(initDecoderSurvivingFatalErrors(config));
     cmd_ln_free_r(config); // the decoder keeps its own reference
-    return decoder;
+    if (!decoder)
+        return nullptr;
+    const std::string language = m_files.languageModel.parent_path().filename().string();
+    const auto commandWords = sphinxCommandWords::find(language);
+    if (!commandWords)
+        std::fprintf(stderr, "No language model for spoken punctuation in %s; recognizing it with the stock model\n",
+                     (sphinxCommandWords::modelsFolder() / language).c_str());
+    auto models = sphinxCommandWords::addSearch(decoder.get(), m_files.languageModel, commandWords);
+    if (!models)
+        return nullptr;
+    m_languageModels = std::move(*models);
+    m_listensForCommandWords = m_languageModels.hearsCommandWords();
+    return decoder.release();
 }
 
 ps_decoder_s *SphinxModel::loadedDecoder()
@@ -197,11 +211,17 @@ ps_decoder_s *SphinxModel::loadedDecoder()
     return m_decoder.get();
 }
 
-std::optional<SphinxModel::Lease> SphinxModel::acquire(std::chrono::milliseconds patience)
+std::optional<SphinxModel::Lease> SphinxModel::acquire(std::chrono::milliseconds patience, Vocabulary vocabulary)
 {
     std::unique_lock lock(m_inUse, std::defer_lock);
     if (!lock.try_lock_for(patience))
         return std::nullopt;
     ps_decoder_s *decoder = loadedDecoder();
+    const bool withCommandWords = vocabulary == Vocabulary::withCommandWords && m_languageModels.hearsCommandWords();
+    if (withCommandWords != m_listensForCommandWords) {
+        if (!m_languageModels.listenFor(decoder, withCommandWords))
+            throw std::runtime_error("The speech decoder cannot switch its language model");
+        m_listensForCommandWords = withCommandWords;
+    }
     return Lease(std::move(lock), decoder);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SphinxCommandWords.h"
+
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -25,6 +27,10 @@ public:
         // cannot be loaded. Empty otherwise.
         std::filesystem::path stockAcousticModel;
     };
+
+    // What the decoder listens for: the words of the stock language model, or those with
+    // the spoken punctuation and layout words made likely (sphinxCommandWords).
+    enum class Vocabulary { plain, withCommandWords };
 
     // Folder holding one sub-folder per language ("en-us", ...).
     static std::filesystem::path modelsFolder();
@@ -63,18 +69,21 @@ public:
     };
 
     // Waits up to `patience` for the decoder to be free, loading it first if
-    // needed. Throws std::runtime_error when the model cannot be loaded;
-    // returns nothing when the decoder stayed busy.
-    std::optional<Lease> acquire(std::chrono::milliseconds patience);
+    // needed, and sets it to listen for `vocabulary` (the plain one when the
+    // model has no other). Throws std::runtime_error when the model cannot be
+    // loaded; returns nothing when the decoder stayed busy.
+    std::optional<Lease> acquire(std::chrono::milliseconds patience, Vocabulary vocabulary = Vocabulary::plain);
 
 private:
     ps_decoder_s *loadedDecoder();
-    ps_decoder_s *loadDecoder(const std::filesystem::path &acousticModel) const;
+    ps_decoder_s *loadDecoder(const std::filesystem::path &acousticModel);
 
     struct DecoderDeleter { void operator()(ps_decoder_s *decoder) const; };
     Files m_files;
     std::timed_mutex m_inUse;
     std::once_flag m_loadOnce;
     std::unique_ptr<ps_decoder_s, DecoderDeleter> m_decoder;
+    sphinxCommandWords::LanguageModels m_languageModels;
+    bool m_listensForCommandWords = false; // changed under the lease only
     std::string m_loadError;
 };

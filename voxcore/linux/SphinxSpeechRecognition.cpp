@@ -19,13 +19,18 @@ using namespace std::chrono_literals;
 
 namespace {
 
+SphinxModel::Vocabulary vocabularyFor(bool expectsCommandWords)
+{
+    return expectsCommandWords ? SphinxModel::Vocabulary::withCommandWords : SphinxModel::Vocabulary::plain;
+}
+
 class SphinxAudioBufferTask : public AudioBufferRecognitionTask
 {
 public:
     SphinxAudioBufferTask(std::shared_ptr<SphinxModel> model, const AudioBufferRecognitionRequest &request,
                           RecognitionResultHandler handler)
         : m_recognition(
-              std::move(model), request.shouldReportPartialResults,
+              std::move(model), vocabularyFor(request.expectsCommandWords), request.shouldReportPartialResults,
               [handler](const std::string &transcript, bool isFinal) {
                   handler(RecognitionResult{QString::fromStdString(transcript), isFinal}, std::nullopt);
               },
@@ -51,7 +56,8 @@ public:
         : m_state(std::make_shared<State>())
     {
         m_thread = std::thread([state = m_state, model = std::move(model), url = request.url,
-                                handler = std::move(handler)] { state->run(*model, url, handler); });
+                                vocabulary = vocabularyFor(request.expectsCommandWords),
+                                handler = std::move(handler)] { state->run(*model, vocabulary, url, handler); });
     }
 
     // Returns at once; the thread keeps its state and finishes on its own.
@@ -68,7 +74,8 @@ private:
     struct State {
         std::atomic<bool> cancelled = false;
 
-        void run(SphinxModel &model, const QUrl &url, const RecognitionResultHandler &handler)
+        void run(SphinxModel &model, SphinxModel::Vocabulary vocabulary, const QUrl &url,
+                 const RecognitionResultHandler &handler)
         {
             try {
                 if (!url.isLocalFile())
@@ -77,7 +84,7 @@ private:
                 while (!lease) {
                     if (cancelled)
                         return;
-                    lease = model.acquire(50ms);
+                    lease = model.acquire(50ms, vocabulary);
                 }
                 SphinxUtterances utterances(lease->decoder());
                 readSpeechSamples(url.toLocalFile().toStdString(), [&](const std::int16_t *samples, std::size_t count) {

@@ -138,6 +138,7 @@ QCoro::Task<QString> AppleSpeechProvider::transcribeAudioFile(QUrl url, Locale l
     request.addsPunctuation = true;
     request.shouldReportPartialResults = false;
     request.taskHint = RecognitionTaskHint::dictation;
+    request.expectsCommandWords = m_expectsCommandWords;
 
     // Only the first final result or error answers; awaitCallback ignores later calls. The
     // call is bound outside the co_await expression: GCC 12 destroys temporaries inside one twice.
@@ -178,6 +179,7 @@ QCoro::Task<TranscriptStream> AppleSpeechProvider::transcribeMicrophone(Locale l
     AudioBufferRecognitionRequest request;
     request.shouldReportPartialResults = true;
     request.addsPunctuation = true;
+    request.expectsCommandWords = m_expectsCommandWords;
 
     const auto transcript = std::make_shared<LiveTranscript>();
     liveTranscript = transcript;

@@ -372,6 +372,7 @@ void SpeechRecognitionManager::prepareFormatter()
     m_formatter.reset();
     if (m_formatting && !currentProvider->writesPunctuation())
         m_formatter = std::make_unique<TranscriptFormatter>(FormattingRules::forLocale(m_currentLocale), *m_formatting);
+    currentProvider->setExpectsCommandWords(m_formatter && m_formatting->spokenPunctuation);
 }
 
 QString SpeechRecognitionManager::written(const QString &recognized)

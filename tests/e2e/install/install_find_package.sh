@@ -29,6 +29,8 @@ done
 [ -f "$usr/share/sayline/KeyboardShortcuts_KeyboardShortcuts/en.json" ] || fail "shortcut texts not installed"
 cmp -s "$usr/share/sayline/formatting/en.json" "$(dirname "$0")/../../../voxcore/resources/formatting/en.json" \
   || fail "formatting rules not installed"
+[ -f "$usr/share/sayline/pocketsphinx/en-us/dictation.lm.bin" ] && [ -f "$usr/share/sayline/pocketsphinx/en-us/pronunciations.dict" ] \
+  || fail "the command-word language model is not installed"
 [ -f "$libdir/cmake/Voxcore/VoxcoreConfig.cmake" ] || fail "package config missing"
 [ -f "$libdir/cmake/Voxcore/VoxcoreConfigVersion.cmake" ] || fail "package version file missing"
 
@@ -58,6 +60,11 @@ report=$(desktop-file-validate "$usr/share/applications/io.sayline.Sayline.deskt
 # The staged programs run from where they were installed (no build-tree paths).
 if grep -q "$build" <<<"$(ldd "$usr/bin/voxcore-cli")"; then fail "voxcore-cli still loads from the build tree"; fi
 grep -q '\[en-US\]' <<<"$("$usr/bin/voxcore-cli" languages)" || fail "installed voxcore-cli lists no en-US"
+# The installed library finds its command-word language model beside it: "semicolon" is heard.
+flite -voice slt -t "it rained all day semicolon we stayed at home." -o "$work/semicolon.wav"
+written=$("$usr/bin/voxcore-cli" transcribe "$work/semicolon.wav" 2>"$work/semicolon.err") || fail "transcribe failed"
+[[ "$written" == *";"* ]] && [ ! -s "$work/semicolon.err" ] \
+  || fail "installed voxcore-cli did not hear the semicolon: '$written' $(cat "$work/semicolon.err")"
 
 # A library built with AddressSanitizer needs its runtime first in every
 # program that loads it: a third party instruments its program too.

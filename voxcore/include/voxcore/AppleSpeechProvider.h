@@ -39,6 +39,7 @@ public:
     // Asks the recognizer of the language last used.
     bool writesPunctuation() const override;
     void setUsesVoiceProfiles(bool uses) override { m_usesVoiceProfiles = uses; }
+    void setExpectsCommandWords(bool expects) override { m_expectsCommandWords = expects; }
     void setAudioInput(const QString &name) override { m_audioInput = name; }
 
     // Ends the running microphone transcription at once, without waiting for the recognizer:
@@ -64,6 +65,7 @@ private:
     std::shared_ptr<SpeechRecognition> m_speechRecognition;
     AudioEngineFactory m_makeAudioEngine;
     bool m_usesVoiceProfiles = true;
+    bool m_expectsCommandWords = false;
     QString m_audioInput; // used by the system's audio engine
 
     std::shared_ptr<SpeechRecognizer> speechRecognizer;

@@ -44,6 +44,10 @@ public:
     // Whether the recognizer writes punctuation and capitals itself: then its text is not
     // formatted again (TranscriptFormatting).
     virtual bool writesPunctuation() const { return false; }
+    // Whether the words of the next transcriptions are formatted with spoken punctuation on:
+    // then the recognizer is to expect "comma", "new line" and the like anywhere. A provider
+    // that cannot tune its recognizer ignores it.
+    virtual void setExpectsCommandWords(bool) {}
     // Whether the next transcriptions use the user's voice profile of their language, where
     // there is an enabled one (the default); a provider without voice profiles ignores it.
     virtual void setUsesVoiceProfiles(bool) {}

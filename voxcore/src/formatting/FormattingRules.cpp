@@ -64,6 +64,12 @@ void readNumbers(FormattingRules &rules, const QJsonObject &numbers)
         rules.numberSymbols.add(it.key(), WrittenMark{it.value().toString(), false, true, false});
     for (const QString &unit : strings(numbers.value(QStringLiteral("units"))))
         rules.units.insert(unit.toLower(), true);
+    const QJsonObject time = numbers.value(QStringLiteral("time")).toObject();
+    for (const QString &word : strings(time.value(QStringLiteral("after"))))
+        rules.timeAfter.insert(word.toLower(), true);
+    for (const QString &word : strings(time.value(QStringLiteral("zero"))))
+        rules.zeroBeforeMinutes.insert(word.toLower(), true);
+    rules.timeSeparator = time.value(QStringLiteral("separator")).toString(rules.timeSeparator);
 }
 
 std::optional<FormattingRules> readFile(const QString &path)

@@ -50,6 +50,10 @@ struct FormattingRules
     QString groupSeparator = QStringLiteral(",");
     std::int64_t groupFrom = 10000;           // smaller numbers are written without groups
     std::int64_t wordsBelow = 10;             // smaller whole numbers stay words, unless a unit follows
+    // A time of day: hour and minutes after one of these words ("at eleven thirty" -> "at 11:30").
+    QHash<QString, bool> timeAfter;
+    QHash<QString, bool> zeroBeforeMinutes;   // "o" in "nine o five"
+    QString timeSeparator = QStringLiteral(":");
 
     // The rules of a data file; nothing when it is not a JSON object. Parts it lacks stay empty.
     static std::optional<FormattingRules> fromJson(const QByteArray &json);

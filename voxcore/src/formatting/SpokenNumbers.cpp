@@ -57,6 +57,30 @@ struct Reader
         return SpokenNumber{QString::number(first->first * 100 + second->first), end - index, false};
     }
 
+    std::optional<SpokenNumber> time(qsizetype index) const
+    {
+        const NumberWord *hour = at(index);
+        if (index == 0 || !rules.timeAfter.contains(words[index - 1]) || !hour
+            || (hour->kind != NumberWord::ones && hour->kind != NumberWord::teen) || hour->value < 1 || hour->value > 12)
+            return std::nullopt;
+        qsizetype next = index + 1;
+        std::optional<std::pair<std::int64_t, qsizetype>> minutes;
+        if (next < words.size() && rules.zeroBeforeMinutes.contains(words[next])) {
+            if (const NumberWord *digit = at(next + 1); digit && digit->kind == NumberWord::ones && digit->value > 0)
+                minutes = std::pair{digit->value, qsizetype(2)};
+        } else {
+            minutes = twoDigits(next);
+        }
+        if (!minutes || minutes->first >= 60)
+            return std::nullopt;
+        const qsizetype end = next + minutes->second;
+        if (at(end)) // more number words: not a time ("at eleven twenty thousand")
+            return std::nullopt;
+        return SpokenNumber{QString::number(hour->value) + rules.timeSeparator
+                                + QString::number(minutes->first).rightJustified(2, QLatin1Char('0')),
+                            end - index, false};
+    }
+
     QString grouped(std::int64_t value) const
     {
         QString digits = QString::number(value);
@@ -129,6 +153,11 @@ struct Reader
 };
 
 } // namespace
+
+std::optional<SpokenNumber> readSpokenTime(const QStringList &words, qsizetype at, const FormattingRules &rules)
+{
+    return Reader{words, rules}.time(at);
+}
 
 std::optional<SpokenNumber> readSpokenNumber(const QStringList &words, qsizetype at, const FormattingRules &rules)
 {

@@ -16,6 +16,10 @@ struct SpokenNumber
     bool isSmall = false; // a whole number below the rules' wordsBelow
 };
 
+// A time of day said as hour and minutes right after one of the rules' time words: "at eleven
+// thirty" -> "11:30", "by nine o five" -> "9:05" (hours 1 to 12); nothing otherwise.
+std::optional<SpokenNumber> readSpokenTime(const QStringList &words, qsizetype at, const FormattingRules &rules);
+
 // The number that starts at `at` of the lower-case `words`, as many words as belong to it;
 // nothing when no number starts there.
 std::optional<SpokenNumber> readSpokenNumber(const QStringList &words, qsizetype at, const FormattingRules &rules);

@@ -68,6 +68,11 @@ TranscriptFormatter::Utterance TranscriptFormatter::read(QStringView line) const
             }
         }
         if (m_options.numbers) {
+            if (const std::optional<SpokenNumber> time = readSpokenTime(words, at, m_rules)) {
+                pieces.push_back(Piece{Piece::number, time->written});
+                at += time->length;
+                continue;
+            }
             if (const std::optional<SpokenNumber> number = readSpokenNumber(words, at, m_rules)) {
                 qsizetype after = at + number->length;
                 const auto symbol = after < words.size() ? m_rules.numberSymbols.match(words, after)

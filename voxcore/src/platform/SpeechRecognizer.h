@@ -26,6 +26,9 @@
 //    loaded, the engine says so on standard error and recognizes with the stock model. An
 //    engine without voice profiles ignores the folder. voiceAdaptation() is null when the
 //    engine cannot adapt.
+//  - expectsCommandWords in a request: the words will be formatted with spoken punctuation
+//    on, so "comma", "new line" and the like are to be expected anywhere; a recognizer that
+//    can make them likely does so for that task only, one that cannot ignores it.
 //  - A file task reads the whole file (any format the adapter can read) and delivers the final
 //    result, or an error when the file cannot be read or decoded.
 
@@ -73,6 +76,7 @@ struct AudioBufferRecognitionRequest
 {
     bool shouldReportPartialResults = true;
     bool addsPunctuation = true;
+    bool expectsCommandWords = false;
 };
 
 enum class RecognitionTaskHint { unspecified, dictation };
@@ -83,6 +87,7 @@ struct FileRecognitionRequest
     bool shouldReportPartialResults = false;
     bool addsPunctuation = true;
     RecognitionTaskHint taskHint = RecognitionTaskHint::dictation;
+    bool expectsCommandWords = false;
 };
 
 class SpeechRecognizer
