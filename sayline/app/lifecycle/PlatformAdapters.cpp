@@ -47,6 +47,7 @@ class NoClipboard final : public Pasteboard
 public:
     void clearContents() override {}
     bool setString(const QString &) override { return false; }
+    std::optional<QString> text() override { return std::nullopt; }
 };
 
 void useClipboardWithoutDataControl(const DesktopSession &session, AppStateDependencies &dependencies,

@@ -40,6 +40,7 @@ public:
         m_probe->events.append(QStringLiteral("pasteboard set ") + text);
         return m_probe->clipboardAccepts;
     }
+    std::optional<QString> text() override { return std::nullopt; }
 };
 
 class FakeKeyboardInjector final : public KeyboardInjector, Probed

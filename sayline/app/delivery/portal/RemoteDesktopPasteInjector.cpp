@@ -1,0 +1,101 @@
+#include "RemoteDesktopPasteInjector.h"
+
+#include "Pasteboard.h"
+#include "RemoteDesktopPortal.h"
+
+#include <UserDefaults.h>
+
+#include <cstdio>
+
+namespace {
+
+// Names the desktop's record of the session: fixed, so the grant is Sayline's.
+constexpr const char *sessionToken = "sayline";
+// X keysyms of the paste chord.
+constexpr int shiftLeftKeysym = 0xffe1;
+constexpr int insertKeysym = 0xff63;
+
+} // namespace
+
+RemoteDesktopPasteInjector::RemoteDesktopPasteInjector(std::unique_ptr<RemoteDesktopPortal> portal,
+                                                       std::unique_ptr<Pasteboard> clipboard, UserDefaults &defaults,
+                                                       std::chrono::milliseconds restoreDelay)
+    : m_portal(std::move(portal)), m_clipboard(std::move(clipboard)), m_defaults(defaults)
+{
+    m_restoreTimer.setSingleShot(true);
+    m_restoreTimer.setInterval(restoreDelay);
+    QObject::connect(&m_restoreTimer, &QTimer::timeout, [this] { restoreUsersText(); });
+    QObject::connect(m_portal.get(), &RemoteDesktopPortal::started, [this](const QString &restoreToken) {
+        m_refusalReported = false;
+        if (!restoreToken.isEmpty())
+            m_defaults.setString(QLatin1String(restoreTokenKey), restoreToken);
+    });
+    QObject::connect(m_portal.get(), &RemoteDesktopPortal::refused, [this](const QString &why) {
+        if (m_refusalReported)
+            return;
+        m_refusalReported = true;
+        std::fprintf(stderr, "Sayline: typing is not granted (%s); dictated text can still go to the clipboard\n",
+                     qPrintable(why));
+    });
+    // An earlier grant is kept without asking again.
+    if (m_defaults.string(QLatin1String(restoreTokenKey)).has_value())
+        start();
+}
+
+RemoteDesktopPasteInjector::~RemoteDesktopPasteInjector()
+{
+    if (m_restorePending)
+        restoreUsersText();
+}
+
+bool RemoteDesktopPasteInjector::isTrusted()
+{
+    return m_portal->isStarted();
+}
+
+bool RemoteDesktopPasteInjector::requestTrust()
+{
+    start();
+    return true;
+}
+
+void RemoteDesktopPasteInjector::start()
+{
+    m_portal->start(QLatin1String(sessionToken), m_defaults.string(QLatin1String(restoreTokenKey)).value_or(QString()));
+}
+
+bool RemoteDesktopPasteInjector::typeText(const QString &text)
+{
+    if (!isTrusted())
+        return false;
+    if (!m_restorePending)
+        m_usersText = m_clipboard->text();
+    m_clipboard->clearContents();
+    if (!m_clipboard->setString(text)) {
+        m_restoreTimer.stop();
+        m_restorePending = false;
+        if (m_usersText)
+            m_clipboard->setString(*m_usersText);
+        return false;
+    }
+    m_portal->notifyKeysym(shiftLeftKeysym, true);
+    m_portal->notifyKeysym(insertKeysym, true);
+    m_portal->notifyKeysym(insertKeysym, false);
+    m_portal->notifyKeysym(shiftLeftKeysym, false);
+    m_restorePending = true;
+    m_typedText = text;
+    m_restoreTimer.start();
+    return true;
+}
+
+void RemoteDesktopPasteInjector::restoreUsersText()
+{
+    m_restoreTimer.stop();
+    m_restorePending = false;
+    // Another program took the clipboard meanwhile: its content is the user's now.
+    if (m_clipboard->text() != m_typedText)
+        return;
+    m_clipboard->clearContents();
+    if (m_usersText)
+        m_clipboard->setString(*m_usersText);
+}
