@@ -5,6 +5,8 @@
 
 #include <UserDefaults.h>
 
+#include <QDBusConnection>
+
 #include <cstdio>
 
 namespace {
@@ -40,6 +42,16 @@ RemoteDesktopPasteInjector::RemoteDesktopPasteInjector(std::unique_ptr<RemoteDes
     // An earlier grant is kept without asking again.
     if (m_defaults.string(QLatin1String(restoreTokenKey)).has_value())
         start();
+}
+
+std::unique_ptr<RemoteDesktopPasteInjector> RemoteDesktopPasteInjector::connect(std::unique_ptr<Pasteboard> clipboard,
+                                                                             int probeTimeoutMs, QString *why)
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!RemoteDesktopPortal::isOffered(bus, probeTimeoutMs, why))
+        return nullptr;
+    return std::make_unique<RemoteDesktopPasteInjector>(std::make_unique<RemoteDesktopPortal>(bus),
+                                                        std::move(clipboard), UserDefaults::standard());
 }
 
 RemoteDesktopPasteInjector::~RemoteDesktopPasteInjector()

@@ -38,6 +38,12 @@ class RemoteDesktopPasteInjector final : public KeyboardInjector
 public:
     static constexpr const char *restoreTokenKey = "remoteDesktopRestoreToken";
 
+    // Typing through the portal on the session bus, pasting from `clipboard`,
+    // the grant kept in the user's defaults; none (with `why`) when no portal
+    // offering RemoteDesktop answers within `probeTimeoutMs`.
+    static std::unique_ptr<RemoteDesktopPasteInjector> connect(std::unique_ptr<Pasteboard> clipboard,
+                                                               int probeTimeoutMs, QString *why);
+
     RemoteDesktopPasteInjector(std::unique_ptr<RemoteDesktopPortal> portal, std::unique_ptr<Pasteboard> clipboard,
                                UserDefaults &defaults,
                                std::chrono::milliseconds restoreDelay = std::chrono::milliseconds(500));
