@@ -1,28 +1,21 @@
 #include "RemoteDesktopPortal.h"
 
+#include <PortalRequest.h>
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 
 #include <cstdio>
 
 namespace {
 
-constexpr const char *requestInterface = "org.freedesktop.portal.Request";
+using KeyboardShortcuts::PortalRequest::path;
+using KeyboardShortcuts::PortalRequest::service;
 constexpr const char *sessionInterface = "org.freedesktop.portal.Session";
 // The device types of SelectDevices: the keyboard alone.
 constexpr uint keyboardDevice = 1;
 // Kept until the user revokes it, across restarts (with the restore token).
 constexpr uint persistUntilRevoked = 2;
-
-// The object a request of this connection will have: the portal derives it
-// from the caller's unique name and the handle token.
-QString expectedRequestPath(const QDBusConnection &bus, const QString &token)
-{
-    QString sender = bus.baseService().mid(1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-}
 
 QString sessionPathOf(const QVariant &handle)
 {
@@ -32,54 +25,6 @@ QString sessionPathOf(const QVariant &handle)
 }
 
 } // namespace
-
-// One pending request: listens for its Response (subscribed before the call,
-// so an early answer is not lost) and deletes itself after it.
-class RemoteDesktopPortal::Request : public QObject
-{
-    Q_OBJECT
-public:
-    Request(QDBusConnection bus, QString objectPath, ResponseHandler handler, QObject *parent)
-        : QObject(parent), m_bus(std::move(bus)), m_handler(std::move(handler))
-    {
-        listenOn(std::move(objectPath));
-    }
-    ~Request() override { stopListening(); }
-
-    void moveTo(const QString &objectPath)
-    {
-        if (objectPath == m_path)
-            return;
-        stopListening();
-        listenOn(objectPath);
-    }
-
-public slots:
-    void onResponse(uint response, const QVariantMap &results)
-    {
-        const ResponseHandler handler = std::move(m_handler);
-        deleteLater();
-        if (handler)
-            handler(response, results);
-    }
-
-private:
-    void listenOn(QString objectPath)
-    {
-        m_path = std::move(objectPath);
-        m_bus.connect(QString::fromLatin1(service), m_path, QString::fromLatin1(requestInterface),
-                      QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
-    }
-    void stopListening()
-    {
-        m_bus.disconnect(QString::fromLatin1(service), m_path, QString::fromLatin1(requestInterface),
-                         QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
-    }
-
-    QDBusConnection m_bus;
-    QString m_path;
-    ResponseHandler m_handler;
-};
 
 RemoteDesktopPortal::RemoteDesktopPortal(QDBusConnection bus, QObject *parent)
     : QObject(parent), m_bus(std::move(bus))
@@ -179,44 +124,13 @@ void RemoteDesktopPortal::closeSession()
 void RemoteDesktopPortal::request(const QString &method, QVariantList arguments, QVariantMap options,
                                   ResponseHandler onResponse)
 {
-    const QString token = QStringLiteral("saylinetyping%1").arg(++m_requestCounter);
-    options.insert(QStringLiteral("handle_token"), token);
-    arguments.append(options);
-    auto *pending = new Request(m_bus, expectedRequestPath(m_bus, token), std::move(onResponse), this);
-
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(service), QString::fromLatin1(path),
-                                                       QString::fromLatin1(interface), method);
-    call.setArguments(arguments);
-    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, pending, method] {
-        watcher->deleteLater();
-        const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
-        if (reply.isError()) {
-            delete pending;
-            fail(QStringLiteral("%1: %2").arg(method, reply.error().message()));
-            return;
-        }
-        pending->moveTo(reply.value().path());
-    });
+    KeyboardShortcuts::PortalRequest::call(m_bus, QString::fromLatin1(interface), method, std::move(arguments),
+                                           std::move(options),
+                                           QStringLiteral("saylinetyping%1").arg(++m_requestCounter), this,
+                                           std::move(onResponse), [this](const QString &why) { fail(why); });
 }
 
 bool RemoteDesktopPortal::isOffered(QDBusConnection bus, int timeoutMs, QString *why)
 {
-    if (!bus.isConnected()) {
-        *why = QStringLiteral("no D-Bus session bus");
-        return false;
-    }
-    QDBusMessage get = QDBusMessage::createMethodCall(QString::fromLatin1(service), QString::fromLatin1(path),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get.setArguments({QString::fromLatin1(interface), QStringLiteral("version")});
-    const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return true;
-    *why = reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
-               ? QStringLiteral("no desktop portal on the session bus")
-               : QStringLiteral("the desktop portal has no RemoteDesktop interface (%1)").arg(reply.errorMessage());
-    return false;
+    return KeyboardShortcuts::PortalRequest::isOffered(std::move(bus), QString::fromLatin1(interface), timeoutMs, why);
 }
-
-#include "RemoteDesktopPortal.moc"

@@ -17,8 +17,6 @@ class RemoteDesktopPortal : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr const char *service = "org.freedesktop.portal.Desktop";
-    static constexpr const char *path = "/org/freedesktop/portal/desktop";
     static constexpr const char *interface = "org.freedesktop.portal.RemoteDesktop";
 
     explicit RemoteDesktopPortal(QDBusConnection bus, QObject *parent = nullptr);
@@ -50,7 +48,6 @@ private slots:
 
 private:
     using ResponseHandler = std::function<void(uint response, const QVariantMap &results)>;
-    class Request;
 
     void request(const QString &method, QVariantList arguments, QVariantMap options, ResponseHandler onResponse);
     void fail(const QString &why);
