@@ -11,8 +11,10 @@
 
 namespace {
 
-// Names the desktop's record of the session: fixed, so the grant is Sayline's.
-constexpr const char *sessionToken = "sayline";
+// Names the session: fixed, and other than the shortcut session's, whose path
+// the portal derives from the same connection and token (a second session of
+// the same name is refused).
+constexpr const char *sessionToken = "saylinetyping";
 // X keysyms of the paste chord.
 constexpr int shiftLeftKeysym = 0xffe1;
 constexpr int insertKeysym = 0xff63;

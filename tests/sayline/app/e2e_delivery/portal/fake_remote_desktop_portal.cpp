@@ -42,7 +42,7 @@ QString clipboardText()
 } // namespace
 
 // The session object CreateSession makes; Close ends it.
-class FakeSession : public QObject
+class FakeSession : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Session")
@@ -50,6 +50,7 @@ public slots:
     void Close()
     {
         record(QStringLiteral("Close"));
+        QDBusConnection::sessionBus().unregisterObject(message().path());
         deleteLater();
     }
 };
@@ -71,9 +72,14 @@ public slots:
     {
         const QString token = options.value(QStringLiteral("session_handle_token")).toString();
         record(QStringLiteral("CreateSession session_handle_token=%1").arg(token));
-        m_session = QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
-                        .arg(senderPart(message().service()), token);
-        QDBusConnection::sessionBus().registerObject(m_session, new FakeSession, QDBusConnection::ExportAllSlots);
+        const QString session = QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
+                                    .arg(senderPart(message().service()), token);
+        // The path is the session's name: a second session of it (from any of
+        // the portal's interfaces) is refused, as by the desktop.
+        if (QDBusConnection::sessionBus().objectRegisteredAt(session)
+            || !QDBusConnection::sessionBus().registerObject(session, new FakeSession, QDBusConnection::ExportAllSlots))
+            return respond(options, 2, {});
+        m_session = session;
         return respond(options, 0, {{QStringLiteral("session_handle"), m_session}});
     }
 

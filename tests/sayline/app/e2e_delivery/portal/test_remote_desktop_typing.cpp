@@ -11,6 +11,7 @@
 #include <UserDefaults.h>
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -76,7 +77,7 @@ QString clipboardAsOthersSeeIt()
     return xclip.exitCode() == 0 ? QString::fromUtf8(xclip.readAllStandardOutput()) : QStringLiteral("<none>");
 }
 
-const QString keyboardSession = QStringLiteral("CreateSession session_handle_token=sayline");
+const QString keyboardSession = QStringLiteral("CreateSession session_handle_token=saylinetyping");
 QString selectDevices(const QString &restoreToken)
 {
     return QStringLiteral("SelectDevices session=ours types=1 persist_mode=2 restore_token=") + restoreToken;
@@ -137,6 +138,24 @@ private slots:
                  (QStringList{keyboardSession, selectDevices(QStringLiteral("token-1")), start}));
         QCOMPARE(m_defaults->string(QLatin1String(RemoteDesktopPasteInjector::restoreTokenKey)),
                  QStringLiteral("token-2"));
+    }
+
+    // The shortcut session of the same program on the same bus connection
+    // takes a session name of its own.
+    void besideAnotherSessionOfTheProgram()
+    {
+        FakePortal portal;
+        QVERIFY(portal.isReady());
+        QDBusMessage shortcuts = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/freedesktop/portal/desktop"),
+            QStringLiteral("org.freedesktop.portal.RemoteDesktop"), QStringLiteral("CreateSession"));
+        shortcuts.setArguments({QVariantMap{{QStringLiteral("session_handle_token"), QStringLiteral("sayline")},
+                                            {QStringLiteral("handle_token"), QStringLiteral("other")}}});
+        QCOMPARE(QDBusConnection::sessionBus().call(shortcuts).type(), QDBusMessage::ReplyMessage);
+
+        auto injector = makeInjector();
+        injector->requestTrust();
+        QVERIFY(QTest::qWaitFor([&] { return injector->isTrusted(); }, 10000));
     }
 
     // A refused dialog (the user's no, or the desktop's failure) is said once,
