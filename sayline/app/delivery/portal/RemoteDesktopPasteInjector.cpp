@@ -9,15 +9,20 @@
 
 #include <cstdio>
 
+#include <linux/input-event-codes.h>
+
 namespace {
 
 // Names the session: fixed, and other than the shortcut session's, whose path
 // the portal derives from the same connection and token (a second session of
 // the same name is refused).
 constexpr const char *sessionToken = "saylinetyping";
-// X keysyms of the paste chord.
-constexpr int shiftLeftKeysym = 0xffe1;
-constexpr int insertKeysym = 0xff63;
+// The paste chord as key codes, not keysyms: KDE Plasma 5.27's portal takes
+// keysyms without an error and presses nothing (measured on a headless KWin),
+// while key codes work there and on GNOME, and Shift and Insert are the same
+// keys on every layout.
+constexpr int shiftLeftKey = KEY_LEFTSHIFT;
+constexpr int insertKey = KEY_INSERT;
 
 } // namespace
 
@@ -92,10 +97,10 @@ bool RemoteDesktopPasteInjector::typeText(const QString &text)
             m_clipboard->setString(*m_usersText);
         return false;
     }
-    m_portal->notifyKeysym(shiftLeftKeysym, true);
-    m_portal->notifyKeysym(insertKeysym, true);
-    m_portal->notifyKeysym(insertKeysym, false);
-    m_portal->notifyKeysym(shiftLeftKeysym, false);
+    m_portal->notifyKeycode(shiftLeftKey, true);
+    m_portal->notifyKeycode(insertKey, true);
+    m_portal->notifyKeycode(insertKey, false);
+    m_portal->notifyKeycode(shiftLeftKey, false);
     m_restorePending = true;
     m_typedText = text;
     m_restoreTimer.start();

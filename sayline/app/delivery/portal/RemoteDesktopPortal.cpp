@@ -77,14 +77,14 @@ void RemoteDesktopPortal::start(const QString &sessionToken, const QString &rest
     });
 }
 
-void RemoteDesktopPortal::notifyKeysym(int keysym, bool pressed)
+void RemoteDesktopPortal::notifyKeycode(int evdevCode, bool pressed)
 {
     if (!m_started)
         return;
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(service), QString::fromLatin1(path),
                                                        QString::fromLatin1(interface),
-                                                       QStringLiteral("NotifyKeyboardKeysym"));
-    call.setArguments({QVariant::fromValue(m_session), QVariantMap(), keysym, uint(pressed ? 1 : 0)});
+                                                       QStringLiteral("NotifyKeyboardKeycode"));
+    call.setArguments({QVariant::fromValue(m_session), QVariantMap(), evdevCode, uint(pressed ? 1 : 0)});
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher] {
         watcher->deleteLater();

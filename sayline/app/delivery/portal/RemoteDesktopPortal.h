@@ -11,7 +11,7 @@
 // A client of org.freedesktop.portal.RemoteDesktop on one bus, for its keyboard
 // alone: one session (CreateSession, SelectDevices, Start; Start shows the
 // desktop's consent dialog unless a restore token from an earlier grant is
-// offered) and keysyms sent into it. Every call is asynchronous; nothing here
+// offered) and key presses sent into it. Every call is asynchronous; nothing here
 // blocks but isOffered().
 class RemoteDesktopPortal : public QObject
 {
@@ -29,8 +29,9 @@ public:
     bool isStarted() const { return m_started; }
     bool isStarting() const { return m_starting; }
 
-    // Presses (true) or releases a key named by its X keysym in the session.
-    void notifyKeysym(int keysym, bool pressed);
+    // Presses (true) or releases a key named by its Linux input event code in
+    // the session.
+    void notifyKeycode(int evdevCode, bool pressed);
 
     // Whether the bus offers the interface (its "version" property answers),
     // asked once and waited for at most `timeoutMs`; `why` says why not.

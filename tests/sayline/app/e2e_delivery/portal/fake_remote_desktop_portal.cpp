@@ -102,10 +102,10 @@ public slots:
                         {QStringLiteral("restore_token"), QStringLiteral("token-%1").arg(++m_tokens)}});
     }
 
-    void NotifyKeyboardKeysym(const QDBusObjectPath &session, const QVariantMap &, int keysym, uint state)
+    void NotifyKeyboardKeycode(const QDBusObjectPath &session, const QVariantMap &, int keycode, uint state)
     {
-        record(QStringLiteral("NotifyKeyboardKeysym session=%1 keysym=0x%2 state=%3 clipboard=%4")
-                   .arg(ours(session), QString::number(keysym, 16), QString::number(state), clipboardText()));
+        record(QStringLiteral("NotifyKeyboardKeycode session=%1 keycode=%2 state=%3 clipboard=%4")
+                   .arg(ours(session), QString::number(keycode), QString::number(state), clipboardText()));
     }
 
 private:
