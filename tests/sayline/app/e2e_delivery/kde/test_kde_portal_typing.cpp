@@ -63,7 +63,6 @@ private slots:
         QCOMPARE(SwaySession::run(QStringLiteral("wl-copy"), {usersText}).exitCode, 0);
         TypingTarget target;
         QVERIFY(target.start());
-        QTest::qWait(1000);
         const QString text = QStringLiteral("naïve café 😀");
         QVERIFY(m_keyboard->typeText(text));
         QCOMPARE(pastedInto(target, text), text);
