@@ -12,7 +12,6 @@
 #include "WaylandDelivery.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <memory>
@@ -22,17 +21,6 @@ namespace {
 QString clipboard()
 {
     return QString::fromUtf8(SwaySession::run(QStringLiteral("wl-paste"), {QStringLiteral("-n")}).standardOutput);
-}
-
-// The event loop runs meanwhile: this process serves the clipboard text.
-QString pastedInto(TypingTarget &target, const QString &expected)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 5000 && target.readText() != expected)
-        QTest::qWait(20);
-    QTest::qWait(150); // stray extra text shows up too
-    return target.readText();
 }
 
 } // namespace
@@ -65,7 +53,7 @@ private slots:
         QVERIFY(target.start());
         const QString text = QStringLiteral("naïve café 😀");
         QVERIFY(m_keyboard->typeText(text));
-        QCOMPARE(pastedInto(target, text), text);
+        QCOMPARE(target.waitForPaste(text), text);
         QTRY_COMPARE(clipboard(), usersText);
     }
 
