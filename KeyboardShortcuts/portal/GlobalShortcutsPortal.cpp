@@ -1,76 +1,11 @@
 #include "GlobalShortcutsPortal.h"
 
+#include "PortalRequest.h"
+
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusVariant>
 
 namespace KeyboardShortcuts {
-
-namespace {
-
-constexpr const char *requestInterface = "org.freedesktop.portal.Request";
-
-// The object a request of this connection will have: the portal derives it
-// from the caller's unique name and the handle token.
-QString expectedRequestPath(const QDBusConnection &bus, const QString &token)
-{
-    QString sender = bus.baseService().mid(1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-}
-
-} // namespace
-
-// One pending request: listens for its Response (subscribed before the call,
-// so an early answer is not lost) and deletes itself after it.
-class GlobalShortcutsPortal::Request : public QObject
-{
-    Q_OBJECT
-public:
-    Request(QDBusConnection bus, QString objectPath, ResponseHandler handler, QObject *parent)
-        : QObject(parent), m_bus(std::move(bus)), m_handler(std::move(handler))
-    {
-        listenOn(std::move(objectPath));
-    }
-    ~Request() override { stopListening(); }
-
-    // The portal answered the call with the request's real object (older ones
-    // do not derive it from the token).
-    void moveTo(const QString &objectPath)
-    {
-        if (objectPath == m_path)
-            return;
-        stopListening();
-        listenOn(objectPath);
-    }
-
-public slots:
-    void onResponse(uint response, const QVariantMap &results)
-    {
-        const ResponseHandler handler = std::move(m_handler);
-        deleteLater();
-        if (handler)
-            handler(response, results);
-    }
-
-private:
-    void listenOn(QString objectPath)
-    {
-        m_path = std::move(objectPath);
-        m_bus.connect(QString::fromLatin1(service), m_path, QString::fromLatin1(requestInterface),
-                      QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
-    }
-    void stopListening()
-    {
-        m_bus.disconnect(QString::fromLatin1(service), m_path, QString::fromLatin1(requestInterface),
-                         QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
-    }
-
-    QDBusConnection m_bus;
-    QString m_path;
-    ResponseHandler m_handler;
-};
 
 GlobalShortcutsPortal::GlobalShortcutsPortal(QDBusConnection bus, QObject *parent)
     : QObject(parent), m_bus(std::move(bus))
@@ -155,25 +90,9 @@ void GlobalShortcutsPortal::reportShortcuts(const QString &method, uint response
 void GlobalShortcutsPortal::request(const QString &method, QVariantList arguments, QVariantMap options,
                                     ResponseHandler onResponse)
 {
-    const QString token = QStringLiteral("sayline%1").arg(++m_requestCounter);
-    options.insert(QStringLiteral("handle_token"), token);
-    arguments.append(options);
-    auto *pending = new Request(m_bus, expectedRequestPath(m_bus, token), std::move(onResponse), this);
-
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(service), QString::fromLatin1(path),
-                                                       QString::fromLatin1(interface), method);
-    call.setArguments(arguments);
-    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, pending, method] {
-        watcher->deleteLater();
-        const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
-        if (reply.isError()) {
-            delete pending;
-            emit failed(QStringLiteral("%1: %2").arg(method, reply.error().message()));
-            return;
-        }
-        pending->moveTo(reply.value().path());
-    });
+    PortalRequest::call(m_bus, QString::fromLatin1(interface), method, std::move(arguments), std::move(options),
+                        QStringLiteral("sayline%1").arg(++m_requestCounter), this, std::move(onResponse),
+                        [this](const QString &why) { emit failed(why); });
 }
 
 void GlobalShortcutsPortal::onSessionSignal(const QDBusMessage &message)
@@ -191,23 +110,8 @@ void GlobalShortcutsPortal::onSessionSignal(const QDBusMessage &message)
 
 bool GlobalShortcutsPortal::isOffered(QDBusConnection bus, int timeoutMs, QString *why)
 {
-    if (!bus.isConnected()) {
-        *why = QStringLiteral("no D-Bus session bus");
-        return false;
-    }
-    QDBusMessage get = QDBusMessage::createMethodCall(QString::fromLatin1(service), QString::fromLatin1(path),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get.setArguments({QString::fromLatin1(interface), QStringLiteral("version")});
-    const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return true;
-    *why = reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
-               ? QStringLiteral("no desktop portal on the session bus")
-               : QStringLiteral("the desktop portal has no GlobalShortcuts interface (%1)").arg(reply.errorMessage());
-    return false;
+    return PortalRequest::isOffered(std::move(bus), QString::fromLatin1(interface), timeoutMs, why);
 }
 
 } // namespace KeyboardShortcuts
 
-#include "GlobalShortcutsPortal.moc"

@@ -58,7 +58,6 @@ private slots:
 
 private:
     using ResponseHandler = std::function<void(uint response, const QVariantMap &results)>;
-    class Request;
 
     // Calls `method` with a fresh request token in the options and hands its
     // Response to `onResponse`.

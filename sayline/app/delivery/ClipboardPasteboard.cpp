@@ -23,6 +23,14 @@ public:
         // Wayland pasteboard for that reason).
         return clipboard->ownsClipboard();
     }
+
+    std::optional<QString> text() override
+    {
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+        if (!data || !data->hasText())
+            return std::nullopt;
+        return data->text();
+    }
 };
 
 } // namespace

@@ -31,6 +31,10 @@ public:
     virtual bool isTrusted() = 0;
     virtual bool typeText(const QString &text) = 0;
     virtual QStringList heldModifiers() = 0;
+    // Asks the desktop to grant typing where it asks the user itself (a consent
+    // dialog); the answer comes later, through isTrusted(). False where there
+    // is no such request to make: the caller then leads the user to the settings.
+    virtual bool requestTrust() { return false; }
 };
 
 // The platform's injector (X11 XTEST), defined in x11/.

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // The system clipboard as text delivery sees it.
 //
@@ -17,6 +18,9 @@ public:
     virtual ~Pasteboard() = default;
     virtual void clearContents() = 0;
     virtual bool setString(const QString &text) = 0;
+    // The clipboard's plain text now (ours or another program's); nullopt when
+    // it holds no text or its owner does not hand it over.
+    virtual std::optional<QString> text() = 0;
 };
 
 // The clipboard selection of the running QGuiApplication (QClipboard::Clipboard,

@@ -124,9 +124,10 @@ void AppState::scheduleAccessibilityCheck()
 
 void AppState::requestAccessibilityPermission()
 {
-    // There is no system trust prompt to raise: ask again (without the log
-    // line), and lead the user to the settings while still untrusted.
-    if (m_keyboard->isTrusted())
+    // Where the desktop asks the user itself (a consent dialog), that is the
+    // request; elsewhere there is no prompt to raise: lead the user to the
+    // settings while still untrusted.
+    if (m_keyboard->isTrusted() || m_keyboard->requestTrust())
         return;
     QMetaObject::invokeMethod(this, &AppState::showAccessibilityAlert, Qt::QueuedConnection);
 }

@@ -83,7 +83,7 @@ void AppState::changeShortcutInDesktop()
 
 QString AppState::typingUnavailableReason() const
 {
-    if (!m_desktopSession.isWayland() || m_desktopSession.offers("zwp_virtual_keyboard_manager_v1"))
+    if (!m_desktopSession.isWayland() || m_desktopSession.offersTyping)
         return {};
     return QStringLiteral("This compositor offers no virtual keyboard, so Sayline cannot type into other windows. "
                           "The text still goes to the clipboard.");

@@ -22,6 +22,10 @@ struct DesktopSession
     // Filled in once the Wayland connection is up: the protocols that matter
     // to Sayline which the compositor offers, by interface name.
     QStringList waylandProtocols;
+    // Whether some way to type into other windows exists (on Wayland: a virtual
+    // keyboard, fake input, or the desktop portal's RemoteDesktop keyboard),
+    // granted or not yet.
+    bool offersTyping = true;
 
     bool isWayland() const { return kind == Kind::wayland; }
     bool operator==(const DesktopSession &) const = default;

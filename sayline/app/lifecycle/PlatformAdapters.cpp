@@ -4,6 +4,7 @@
 #include "KeyboardInjector.h"
 #include "Pasteboard.h"
 #include "PanelWindowHints.h"
+#include "RemoteDesktopPasteInjector.h"
 #include "StandardOutput.h"
 #include "WaylandDelivery.h"
 #include "WindowManager.h"
@@ -47,6 +48,7 @@ class NoClipboard final : public Pasteboard
 public:
     void clearContents() override {}
     bool setString(const QString &) override { return false; }
+    std::optional<QString> text() override { return std::nullopt; }
 };
 
 void useClipboardWithoutDataControl(const DesktopSession &session, AppStateDependencies &dependencies,
@@ -68,6 +70,35 @@ void useClipboardWithoutDataControl(const DesktopSession &session, AppStateDepen
                stderr);
 }
 
+// How long the launch waits for the portal to say whether it offers a service.
+// A running portal answers in milliseconds; this bounds a hung one.
+constexpr int portalProbeTimeoutMs = 2000;
+
+// Where the compositor types for no ordinary program (GNOME; KDE Plasma without
+// Sayline's desktop entry), the desktop portal's RemoteDesktop keyboard pressing
+// the paste keys, on a clipboard of the same kind as the session's. Said once
+// on standard error when the portal offers no such keyboard.
+void useRemoteDesktopTyping(DesktopSession &session, WaylandDelivery &wayland, AppStateDependencies &dependencies,
+                            ChosenPaths &paths)
+{
+    std::unique_ptr<Pasteboard> clipboard = wayland.makePasteboard();
+    if (!clipboard && !session.x11Display.isEmpty())
+        clipboard = makeDefaultPasteboard();
+    if (!clipboard)
+        return; // without a clipboard there is nothing to paste from
+    QString why;
+    std::unique_ptr<KeyboardInjector> keyboard =
+        RemoteDesktopPasteInjector::connect(std::move(clipboard), portalProbeTimeoutMs, &why);
+    if (!keyboard) {
+        std::fprintf(stderr, "Sayline: no remote desktop keyboard (%s): Sayline cannot type into other windows\n",
+                     qPrintable(why));
+        return;
+    }
+    dependencies.keyboard = std::move(keyboard);
+    paths.typing = QStringLiteral("RemoteDesktop portal + paste (Shift+Insert), granted once in the desktop's dialog");
+    session.offersTyping = true;
+}
+
 // Clipboard and typing on the compositor, on a connection of Sayline's own. The
 // adapters keep the connection.
 void useWaylandDelivery(DesktopSession &session, AppStateDependencies &dependencies, ChosenPaths &paths)
@@ -76,6 +107,7 @@ void useWaylandDelivery(DesktopSession &session, AppStateDependencies &dependenc
     if (!wayland) {
         useClipboardWithoutDataControl(session, dependencies, paths);
         paths.typing = QStringLiteral("none");
+        session.offersTyping = false;
         return;
     }
     session.waylandProtocols = wayland->offeredProtocols();
@@ -89,11 +121,11 @@ void useWaylandDelivery(DesktopSession &session, AppStateDependencies &dependenc
     // keys sent right after it appears.
     dependencies.keyboard = wayland->makeKeyboardInjector();
     paths.typing = wayland->typingPath();
+    session.offersTyping = wayland->offersTyping();
+    if (!session.offersTyping)
+        useRemoteDesktopTyping(session, *wayland, dependencies, paths);
 }
 
-// How long the launch waits for the portal to say whether it binds shortcuts.
-// A running portal answers in milliseconds; this bounds a hung one.
-constexpr int portalProbeTimeoutMs = 2000;
 // Names the desktop's record of Sayline's shortcuts: fixed, so the user's
 // binding is kept from run to run.
 constexpr const char *portalSessionToken = "sayline";

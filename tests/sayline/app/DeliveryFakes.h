@@ -16,6 +16,7 @@ struct DeliveryProbe
 {
     QStringList events;
     bool trusted = true;
+    bool desktopAsksForTrust = false; // a consent dialog of the desktop's own
     bool clipboardAccepts = true;
     QStringList heldModifiers;
     bool typedWhileModifierHeld = false;
@@ -40,6 +41,7 @@ public:
         m_probe->events.append(QStringLiteral("pasteboard set ") + text);
         return m_probe->clipboardAccepts;
     }
+    std::optional<QString> text() override { return std::nullopt; }
 };
 
 class FakeKeyboardInjector final : public KeyboardInjector, Probed
@@ -55,6 +57,12 @@ public:
         return true;
     }
     QStringList heldModifiers() override { return m_probe->heldModifiers; }
+    bool requestTrust() override
+    {
+        if (m_probe->desktopAsksForTrust)
+            m_probe->events.append(QStringLiteral("desktop asks for trust"));
+        return m_probe->desktopAsksForTrust;
+    }
 };
 
 class FakeWorkspace final : public Workspace, Probed

@@ -197,17 +197,24 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("trusted");
+        QTest::addColumn<bool>("desktopAsks");
         QTest::addColumn<int>("alertResponse");
         QTest::addColumn<QStringList>("expectedLog");
         QTest::addColumn<QStringList>("expectedEvents");
         const QString alert = QStringLiteral("alert Accessibility Permission Required");
         QTest::newRow("untrusted, open the settings")
-            << R"(["autoInsert"])" << false << 1000 << QStringList{checkFalse}
+            << R"(["autoInsert"])" << false << false << 1000 << QStringList{checkFalse}
             << QStringList{alert, "open " + accessibilityUrl};
-        QTest::newRow("untrusted, cancel") << R"(["pasteboard","autoInsert"])" << false << 1001
+        QTest::newRow("untrusted, cancel") << R"(["pasteboard","autoInsert"])" << false << false << 1001
                                            << QStringList{checkFalse} << QStringList{alert};
-        QTest::newRow("trusted") << R"(["autoInsert"])" << true << 1000 << QStringList{checkTrue} << QStringList{};
-        QTest::newRow("no auto insert") << R"(["pasteboard"])" << false << 1000 << QStringList{} << QStringList{};
+        // The desktop's own dialog is the request: no alert on top of it.
+        QTest::newRow("untrusted, the desktop asks") << R"(["autoInsert"])" << false << true << 1000
+                                                     << QStringList{checkFalse}
+                                                     << QStringList{"desktop asks for trust"};
+        QTest::newRow("trusted") << R"(["autoInsert"])" << true << false << 1000 << QStringList{checkTrue}
+                                 << QStringList{};
+        QTest::newRow("no auto insert") << R"(["pasteboard"])" << false << false << 1000 << QStringList{}
+                                        << QStringList{};
     }
 
     // Untrusted with auto insert stored: checked at once, the alert about 1 s later.
@@ -215,12 +222,14 @@ private slots:
     {
         QFETCH(QString, stored);
         QFETCH(bool, trusted);
+        QFETCH(bool, desktopAsks);
         QFETCH(int, alertResponse);
         QFETCH(QStringList, expectedLog);
         QFETCH(QStringList, expectedEvents);
         storeOutputTargets(stored);
         AppStateHarness harness;
         harness.probe->trusted = trusted;
+        harness.probe->desktopAsksForTrust = desktopAsks;
         harness.probe->alertResponse = alertResponse;
         OutputCapture output;
         harness.start();
@@ -231,7 +240,7 @@ private slots:
         QTest::qWait(800);
         QCOMPARE(harness.events(), expectedEvents);
         QCOMPARE(output.lines(), expectedLog);
-        if (!expectedEvents.isEmpty()) {
+        if (!harness.probe->alerts.isEmpty()) {
             const AlertContent &alert = harness.probe->alerts.first();
             QCOMPARE(alert.messageText, QStringLiteral("Accessibility Permission Required"));
             QCOMPARE(alert.informativeText,

@@ -100,6 +100,16 @@ bool DataControlPasteboard::setString(const QString &text)
     return true;
 }
 
+std::optional<QString> DataControlPasteboard::text()
+{
+    // As long as a paste program waits for its owner at most.
+    constexpr std::chrono::milliseconds ownerAnswerTimeout{500};
+    QString content;
+    if (!hasSelection() || !readText(&content, ownerAnswerTimeout))
+        return std::nullopt;
+    return content;
+}
+
 bool DataControlPasteboard::readText(QString *text, std::chrono::milliseconds timeout)
 {
     if (!m_connection->isAlive() || !m_selection)

@@ -31,6 +31,7 @@ public:
 
     void clearContents() override;
     bool setString(const QString &text) override;
+    std::optional<QString> text() override;
 
     // Whether the clipboard holds anything at all (ours or another program's).
     bool hasSelection() const { return m_selection != nullptr; }

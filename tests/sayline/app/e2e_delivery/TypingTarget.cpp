@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTest>
 #include <QThread>
 
 #ifndef TYPING_TARGET_PATH
@@ -47,10 +48,20 @@ QString TypingTarget::readText() const
 
 QString TypingTarget::waitForText(const QString &expected)
 {
+    return waitFor(expected, [](int ms) { QThread::msleep(ms); });
+}
+
+QString TypingTarget::waitForPaste(const QString &expected)
+{
+    return waitFor(expected, [](int ms) { QTest::qWait(ms); });
+}
+
+QString TypingTarget::waitFor(const QString &expected, const std::function<void(int ms)> &pause)
+{
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 5000 && readText() != expected)
-        QThread::msleep(20);
-    QThread::msleep(150);
+        pause(20);
+    pause(150); // stray extra text shows up too
     return readText();
 }

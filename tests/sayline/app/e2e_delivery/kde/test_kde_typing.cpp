@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTest>
@@ -42,18 +41,6 @@ bool declareFakeInput()
                 + QCoreApplication::applicationFilePath().toUtf8()
                 + "\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n");
     return true;
-}
-
-// Like TypingTarget::waitForText, but the event loop runs meanwhile: the
-// clipboard text is served from this process while the target reads it.
-QString pastedInto(TypingTarget &target, const QString &expected)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 5000 && target.readText() != expected)
-        QTest::qWait(20);
-    QTest::qWait(150); // stray extra text shows up too
-    return target.readText();
 }
 
 } // namespace
@@ -105,7 +92,7 @@ private slots:
         TypingTarget target;
         QVERIFY(target.start());
         QVERIFY(m_keyboard->typeText(text));
-        QCOMPARE(pastedInto(target, text), text);
+        QCOMPARE(target.waitForPaste(text), text);
         QTRY_COMPARE(clipboard(), usersClipboard);
     }
 
@@ -118,7 +105,7 @@ private slots:
         QVERIFY(target.start());
         QVERIFY(m_keyboard->typeText(QStringLiteral("one ")));
         QVERIFY(m_keyboard->typeText(QStringLiteral("two")));
-        QCOMPARE(pastedInto(target, QStringLiteral("one two")), QStringLiteral("one two"));
+        QCOMPARE(target.waitForPaste(QStringLiteral("one two")), QStringLiteral("one two"));
         QTRY_COMPARE(clipboard(), QStringLiteral("kept"));
     }
 
