@@ -10,7 +10,7 @@ add_executable(bench_text_delivery bench_text_delivery.cpp
   ${delivery_tests}/TypingTarget.h ${delivery_tests}/TypingTarget.cpp)
 target_include_directories(bench_text_delivery PRIVATE ${delivery_tests})
 target_compile_definitions(bench_text_delivery PRIVATE TYPING_TARGET_PATH="$<TARGET_FILE:bench_typing_target>")
-target_link_libraries(bench_text_delivery PRIVATE sayline_app sayline_delivery_x11 Qt6::Widgets)
+target_link_libraries(bench_text_delivery PRIVATE sayline_app sayline_delivery_x11 Qt6::Widgets Qt6::Test)
 add_dependencies(bench_text_delivery bench_typing_target)
 
 add_custom_target(run_bench_text_delivery
