@@ -4,6 +4,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QPointer>
 
 namespace KeyboardShortcuts::PortalRequest {
 
@@ -36,7 +37,7 @@ public:
     // do not derive it from the token).
     void moveTo(const QString &objectPath)
     {
-        if (objectPath == m_path)
+        if (objectPath == m_path || !m_handler) // answered already
             return;
         stopListening();
         listenOn(objectPath);
@@ -77,7 +78,8 @@ void call(QDBusConnection bus, const QString &interface, const QString &method, 
 {
     options.insert(QStringLiteral("handle_token"), token);
     arguments.append(options);
-    auto *pending = new Pending(bus, expectedRequestPath(bus, token), std::move(onResponse), context);
+    // The Response may come (and the listener go) before the call's own reply is handled.
+    QPointer<Pending> pending = new Pending(bus, expectedRequestPath(bus, token), std::move(onResponse), context);
 
     QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(service), QString::fromLatin1(path),
                                                           interface, method);
@@ -88,11 +90,12 @@ void call(QDBusConnection bus, const QString &interface, const QString &method, 
         watcher->deleteLater();
         const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
         if (reply.isError()) {
-            delete pending;
+            delete pending.data();
             onError(QStringLiteral("%1: %2").arg(method, reply.error().message()));
             return;
         }
-        pending->moveTo(reply.value().path());
+        if (pending)
+            pending->moveTo(reply.value().path());
     });
 }
 
