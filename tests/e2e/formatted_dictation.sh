@@ -55,9 +55,9 @@ errors = row[-1] / len(e)
 print(f"token error rate {errors:.2f} against: {expected}")
 # The written form itself: the replacement, the sentence's capitals, the number in digits,
 # the marks without a space before them; "comma" before a pause is the word the recognizer
-# mishears most.
+# mishears most; an ordinary word may be misheard too (the error rate bounds those).
 assert delivered.startswith("Thanks for the letter. I will"), delivered
-assert " 11" in delivered and "fine? See you at 11:30; bring the notes." in delivered, delivered
+assert " 11" in delivered and "fine? See you at 11:30; " in delivered and delivered.endswith(" the notes."), delivered
 assert errors <= 0.2, errors
 PY
 echo PASS
