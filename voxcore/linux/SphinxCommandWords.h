@@ -29,10 +29,11 @@ std::filesystem::path modelsFolder();
 // The files for a model folder name ("en-us"); nothing when the language has none.
 std::optional<Files> find(const std::string &modelFolderName);
 
-// Share of the command-word model in the interpolation. Small as it is, it lifts a command word
-// after any word a hundredfold; from 0.005 up it lifts the model's ordinary words too ("close"
-// for "those" in the human clips of pocketsphinx-testdata, whose word error rate then grows).
-inline constexpr float weight = 0.0003f;
+// Share of the command-word model in the interpolation. The decoder mixes the two models' scores
+// after its language weight (6.5) has been applied, so a share w acts like w^(1/6.5) would on
+// probabilities: 1e-8 is about 6 %. Enough to lift the command words; from about 1e-6 up the
+// model's ordinary phrases win too and ordinary dictation gets worse (extra words inserted).
+inline constexpr float weight = 1e-8f;
 
 // The decoder's one search.
 inline constexpr const char *searchName = "dictation";
