@@ -9,6 +9,10 @@
 namespace {
 // The re-check of AppState runs half a second later; look again after it.
 constexpr int trustReadDelayAfterRecheckMs = 600;
+// How often, and how long, the trust is read again after a request: long enough for a user to
+// answer the desktop's consent dialog.
+constexpr int trustWatchIntervalMs = 500;
+constexpr int trustWatchTicks = 240;
 
 OutputTargetToggles::EncodeResult standardEncode(const QList<OutputTarget> &targets)
 {
@@ -32,6 +36,12 @@ OutputTargetToggles::OutputTargetToggles(AppState &appState, UserDefaults &defau
         refreshAccessibilityTrust();
     });
     m_trusted = appState.checkAccessibilityPermission();
+    m_trustWatch.setInterval(trustWatchIntervalMs);
+    connect(&m_trustWatch, &QTimer::timeout, this, [this] {
+        refreshAccessibilityTrust();
+        if (m_trusted || ++m_trustWatchTicks >= trustWatchTicks)
+            m_trustWatch.stop();
+    });
 }
 
 bool OutputTargetToggles::isOn(OutputTarget target) const
@@ -102,6 +112,15 @@ void OutputTargetToggles::requestAccessibilityPermission()
         return;
     m_appState->requestAccessibilityPermission();
     refreshAccessibilityTrust();
+    watchForTrust();
+}
+
+void OutputTargetToggles::watchForTrust()
+{
+    if (m_trusted)
+        return;
+    m_trustWatchTicks = 0;
+    m_trustWatch.start();
 }
 
 void OutputTargetToggles::recheckAccessibilityPermission()

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
@@ -59,9 +60,13 @@ signals:
 
 private:
     void save();
+    void watchForTrust();
 
     QPointer<AppState> m_appState;
     UserDefaults &m_defaults;
     Encoder m_encoder;
     bool m_trusted = false;
+    // After a request, the answer may come from a dialog of the desktop's own, at any time.
+    QTimer m_trustWatch;
+    int m_trustWatchTicks = 0;
 };

@@ -91,13 +91,27 @@ private slots:
         QCOMPARE(storedTargets(), QStringLiteral("[]"));
     }
 
-    void trustFollowsRecheck()
+    void trustFollowsRecheckAndALaterAnswer_data()
     {
+        QTest::addColumn<bool>("request"); // false: Refresh after the grant; true: asked, answered later
+        QTest::newRow("recheck") << false;
+        QTest::newRow("the desktop's dialog answered later") << true;
+    }
+
+    void trustFollowsRecheckAndALaterAnswer()
+    {
+        QFETCH(bool, request);
         AppState &appState = start(R"(["autoInsert"])", false);
         OutputTargetToggles toggles(appState, defaults());
         QSignalSpy trustChanged(&toggles, &OutputTargetToggles::accessibilityTrustedChanged);
-        harness->probe->trusted = true;
-        toggles.recheckAccessibilityPermission();
+        if (request) {
+            toggles.requestAccessibilityPermission();
+            QTest::qWait(700); // still unanswered: the row keeps watching
+            harness->probe->trusted = true;
+        } else {
+            harness->probe->trusted = true;
+            toggles.recheckAccessibilityPermission();
+        }
         QTRY_VERIFY(toggles.accessibilityTrusted());
         QCOMPARE(trustChanged.count(), 1);
         QVERIFY(toggles.isSwitchEnabled(autoInsert));
